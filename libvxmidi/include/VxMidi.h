@@ -1,0 +1,166 @@
+/* VxMidi: MIDI devices, a beat timer and Standard MIDI Files behind a plain C interface. */
+#ifndef VXMIDI_H
+#define VXMIDI_H
+
+#include <stdint.h>
+
+#if defined(VXMIDI_BUILDING)
+#define VX_API __attribute__((visibility("default")))
+#else
+#define VX_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/** Version of this library: major in the high byte, minor in the low byte. */
+#define VX_VERSION 0x0100
+
+/** Device and timer handles of this value or below mean the open failed. */
+#define VX_HANDLE_FAILED_MAX 32u
+/** A failed OpenSMF answers this handle. */
+#define VX_SMF_FAILED 0u
+
+/** Notification codes passed to a sink. */
+#define VX_NOTIFY_MIDI_IN_DATA 0x3C3u /**< an input device has received events */
+#define VX_NOTIFY_BEAT 0x5452u        /**< a running timer has reached its next beat */
+#define VX_NOTIFY_OUT_ROOM 0x5453u    /**< an output has room in its queue */
+#define VX_NOTIFY_SYNC_DONE 0x5457u   /**< a timer has stopped */
+
+/** Results of the calls that answer a 16-bit status. */
+#define VX_OK 0u
+#define VX_NO_ROOM 1u
+#define VX_REFUSED 2u
+
+/** Result of ReadMetaEvent when the track holds no such meta event. */
+#define VX_META_ABSENT (-1)
+
+/** Size of the buffer GetMidiOutDescription and GetMidiInDescription fill, NUL included. */
+#define VX_DESCRIPTION_SIZE 32
+
+/** One MIDI event: a delta time and up to three bytes. */
+typedef struct VxMidiEvent {
+  uint32_t time;  /**< ticks since the previous event of its stream */
+  uint8_t status; /**< status byte, 0x80..0xEF for channel messages; 0 for a tempo record */
+  uint8_t data1;
+  uint8_t data2;
+  uint8_t data3; /**< not interpreted by outputs */
+} VxMidiEvent;
+
+/**
+ * Receives the library's notifications. notify is called from the library's own threads
+ * (timer, audio and MIDI port threads), never from inside an entry point's caller; it must
+ * copy what it needs and return at once. The library keeps a copy of the sink, so the
+ * struct itself may go away after the open call, but context must stay valid until the
+ * matching close call returns: no call is in flight or made after that.
+ */
+typedef void (*VxNotifyFn)(void *context, uint32_t message, uint32_t handle);
+typedef struct VxNotifySink {
+  VxNotifyFn notify;
+  void *context;
+} VxNotifySink;
+
+/** Answers VX_VERSION. */
+VX_API uint16_t GetVxMidiVersion(void);
+
+/** Number of output devices: the built-in synthesizers first, then the system's MIDI ports.
+ *  Each call looks at the system again, so the numbering follows the last call. */
+VX_API uint32_t GetNumOutDevices(void);
+/** Copies the description of output device `device` into a VX_DESCRIPTION_SIZE buffer;
+ *  an unknown device gives the empty text. */
+VX_API void GetMidiOutDescription(uint32_t device, char *description);
+/** Opens output `device`. sync must be 0 (outputs paced by a timer are not provided): every
+ *  put event sounds at once, its time ignored. The sink is not used by outputs.
+ *  Answers a handle above VX_HANDLE_FAILED_MAX, or a value at or below it. */
+VX_API uint32_t OpenMidiOut(const VxNotifySink *sink, uint16_t device, uint32_t sync,
+                            uint32_t openParameter);
+/** Ends every sounding note and resets every controller on all channels. */
+VX_API void ResetMidiOut(uint32_t handle);
+/** Drops anything queued and not yet sent. */
+VX_API void FlushMidiOut(uint32_t handle);
+/** Resets and closes the output; the handle is invalid afterwards. */
+VX_API void CloseMidiOut(uint32_t handle);
+/** Sends one event: as many bytes as its status byte calls for. A record that is no short
+ *  message (status below 0x80, system exclusive) is taken and not sent. Answers VX_OK when
+ *  taken, VX_NO_ROOM when the queue is full, VX_REFUSED for an unknown handle. */
+VX_API uint16_t PutMidiOut(uint32_t handle, const VxMidiEvent *event);
+
+/** Number of input devices, the system's MIDI ports; looks at the system again. */
+VX_API uint32_t GetNumInDevices(void);
+VX_API void GetMidiInDescription(uint32_t device, char *description);
+/** Opens input `device`; received events are queued once StartMidiIn has been called,
+ *  and every arrival is announced with VX_NOTIFY_MIDI_IN_DATA. */
+VX_API uint32_t OpenMidiIn(const VxNotifySink *sink, uint16_t device, uint32_t sync,
+                           uint32_t openParameter);
+VX_API void StartMidiIn(uint32_t handle);
+VX_API void StopMidiIn(uint32_t handle);
+VX_API void CloseMidiIn(uint32_t handle);
+/** Takes the oldest received event, or answers NULL when none waits. Its time is the delta
+ *  in milliseconds since the previous received event. The record stays valid until the
+ *  next GetMidiIn or CloseMidiIn on this handle. */
+VX_API const VxMidiEvent *GetMidiIn(uint32_t handle);
+
+/** Opens a beat timer, stopped, at 500000 us per beat and 96 ticks per quarter note.
+ *  reserved must be 0; option1 and option2 are kept and not interpreted. */
+VX_API uint32_t OpenSync(uint32_t reserved, const VxNotifySink *sink, uint16_t option1,
+                         uint16_t option2);
+/** Stops the timer and releases it; no beat is announced after this returns. */
+VX_API void CloseSync(uint32_t handle);
+/** Stops the beats; VX_NOTIFY_SYNC_DONE follows. */
+VX_API void StopSync(uint32_t handle);
+/** Starts the beats from position 0: the first comes one period after this call. */
+VX_API void StartSync(uint32_t handle);
+/** Holds the beats where they are. keepPhase non-zero makes ReStartSync continue the beat
+ *  in progress; 0 makes the next beat come one whole period after ReStartSync. */
+VX_API void PauseSync(uint32_t handle, uint32_t keepPhase);
+/** Continues a paused timer without resetting its position. */
+VX_API void ReStartSync(uint32_t handle);
+/** Sets the period between beats, in microseconds, taking effect from the next beat.
+ *  Answers VX_OK, or VX_REFUSED for 0 or an unknown handle. */
+VX_API uint16_t SetTempo(uint32_t handle, uint32_t periodUs);
+/** Records the ticks per quarter note of the music the timer drives; the beat rate does not
+ *  change. Answers VX_OK or VX_REFUSED. */
+VX_API uint16_t SetResolution(uint32_t handle, uint16_t ticksPerQuarter);
+/** The period between beats in microseconds, 0 for an unknown handle. */
+VX_API uint32_t GetTempo(uint32_t handle);
+VX_API uint16_t GetResolution(uint32_t handle);
+/** Beats announced since the last StartSync. */
+VX_API uint32_t GetPosition(uint32_t handle);
+
+/** Opens a Standard MIDI File: mode 'r' reads the whole file, refusing one whose header is
+ *  not sound; mode 'w' creates it, its tracks made as they are written, the file written
+ *  on CloseSMF. *trackCount receives the number of tracks (0 for writing).
+ *  *openParameter is not interpreted. Answers VX_SMF_FAILED on failure. */
+VX_API uint32_t OpenSMF(const char *fileName, uint32_t *openParameter, uint8_t mode,
+                        uint32_t *trackCount);
+/** Writes a file opened with 'w' and releases the handle. */
+VX_API void CloseSMF(uint32_t handle);
+/** Makes every track's ReadSMF start again from its first event. Answers 0 when done. */
+VX_API uint32_t RewindSMF(uint32_t handle);
+/** Stores up to room records of track `track` into events, continuing where this track's
+ *  last call ended. Answers the number stored; 0 after the track's last record. */
+VX_API uint32_t ReadSMF(uint32_t handle, uint32_t track, VxMidiEvent *events, uint32_t room);
+/** Appends count records to track `track` of a file opened with 'w'. Status 0 records are
+ *  written as Set Tempo meta events. Answers the number written. */
+VX_API uint32_t WriteSMF(uint32_t handle, uint32_t track, const VxMidiEvent *events,
+                         uint32_t count);
+/** Ticks per quarter note (the file's division word; 0 for an unknown handle). */
+VX_API uint16_t GetSMFResolution(uint32_t handle);
+/** Sets the division written by a file opened with 'w'. Answers VX_OK or VX_REFUSED. */
+VX_API uint16_t SetSMFResolution(uint32_t handle, uint16_t ticksPerQuarter);
+/** Finds the first meta event of `type` in `track`: *data points to its bytes (owned by the
+ *  library, valid until CloseSMF), *length receives their number. Answers 0, or
+ *  VX_META_ABSENT when the track holds none. */
+VX_API int32_t ReadMetaEvent(uint32_t handle, uint32_t track, uint8_t type, const uint8_t **data,
+                             uint32_t *length);
+/** Adds a meta event at the start of `track` of a file opened with 'w'; a length of 0 takes
+ *  data as a NUL-terminated text. Answers 0 when written, -1 otherwise. */
+VX_API int32_t WriteMetaEvent(uint32_t handle, uint32_t track, uint8_t type, const uint8_t *data,
+                              uint32_t length);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,152 @@
+// Entry points of the output and input devices.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "DeviceCatalog.h"
+#include "MidiMessage.h"
+#include "PortInput.h"
+#include "PortOutput.h"
+#include "Sealed.h"
+#include "SynthOutput.h"
+#include "VxMidi.h"
+
+using vx::existing;
+using vx::Registry;
+using vx::registerWith;
+using vx::sealed;
+
+namespace {
+
+// The last device lists looked up; numbering follows the last GetNum*Devices call.
+std::vector<vx::DeviceInfo> &outputList() {
+  static std::vector<vx::DeviceInfo> list;
+  return list;
+}
+
+std::vector<vx::DeviceInfo> &inputList() {
+  static std::vector<vx::DeviceInfo> list;
+  return list;
+}
+
+void copyDescription(const std::vector<vx::DeviceInfo> &list, uint32_t device,
+                     char *description) {
+  if (!description) return;
+  description[0] = '\0';
+  if (device >= list.size()) return;
+  const std::string &text = list[device].description;
+  const std::size_t n = std::min(text.size(), std::size_t{VX_DESCRIPTION_SIZE - 1});
+  std::memcpy(description, text.data(), n);
+  description[n] = '\0';
+}
+
+}  // namespace
+
+extern "C" {
+
+VX_API uint16_t GetVxMidiVersion(void) { return VX_VERSION; }
+
+VX_API uint32_t GetNumOutDevices(void) {
+  return sealed(0u, [] {
+    outputList() = vx::DeviceCatalog::outputs();
+    return static_cast<uint32_t>(outputList().size());
+  });
+}
+
+VX_API void GetMidiOutDescription(uint32_t device, char *description) {
+  sealed([&] {
+    if (outputList().empty()) outputList() = vx::DeviceCatalog::outputs();
+    copyDescription(outputList(), device, description);
+  });
+}
+
+VX_API uint32_t OpenMidiOut(const VxNotifySink *, uint16_t device, uint32_t sync, uint32_t) {
+  return sealed(0u, [&]() -> uint32_t {
+    // Outputs paced by a timer are not provided: only immediate outputs open.
+    if (sync != 0) return 0;
+    if (outputList().empty()) outputList() = vx::DeviceCatalog::outputs();
+    if (device >= outputList().size()) return 0;
+    const vx::DeviceInfo &info = outputList()[device];
+    std::unique_ptr<vx::OutputDevice> output;
+    if (info.kind == vx::DeviceInfo::Kind::Synth)
+      output = std::make_unique<vx::SynthOutput>(info.soundfont);
+    else
+      output = std::make_unique<vx::PortOutput>(info);
+    return registerWith(std::move(output), nullptr);
+  });
+}
+
+VX_API void ResetMidiOut(uint32_t handle) {
+  sealed([&] { existing<vx::OutputDevice>(handle).reset(); });
+}
+
+VX_API void FlushMidiOut(uint32_t handle) {
+  sealed([&] { existing<vx::OutputDevice>(handle).flush(); });
+}
+
+VX_API void CloseMidiOut(uint32_t handle) {
+  sealed([&] {
+    auto object = Registry::instance().remove(handle);
+    if (auto *output = dynamic_cast<vx::OutputDevice *>(object.get())) output->reset();
+  });
+}
+
+VX_API uint16_t PutMidiOut(uint32_t handle, const VxMidiEvent *event) {
+  return sealed(uint16_t{VX_REFUSED}, [&]() -> uint16_t {
+    auto &output = existing<vx::OutputDevice>(handle);
+    if (!event) return VX_REFUSED;
+    const uint8_t bytes[3] = {event->status, event->data1, event->data2};
+    const std::size_t length = vx::shortMessageLength(event->status);
+    // What is no short message (a tempo record, system exclusive) is taken and not sent,
+    // so a stream of records never stalls on one.
+    if (length > 0) output.put(bytes, length);
+    return VX_OK;
+  });
+}
+
+VX_API uint32_t GetNumInDevices(void) {
+  return sealed(0u, [] {
+    inputList() = vx::DeviceCatalog::inputs();
+    return static_cast<uint32_t>(inputList().size());
+  });
+}
+
+VX_API void GetMidiInDescription(uint32_t device, char *description) {
+  sealed([&] {
+    if (inputList().empty()) inputList() = vx::DeviceCatalog::inputs();
+    copyDescription(inputList(), device, description);
+  });
+}
+
+VX_API uint32_t OpenMidiIn(const VxNotifySink *sink, uint16_t device, uint32_t sync, uint32_t) {
+  return sealed(0u, [&]() -> uint32_t {
+    if (sync != 0) return 0;
+    if (inputList().empty()) inputList() = vx::DeviceCatalog::inputs();
+    if (device >= inputList().size()) return 0;
+    auto notifier = std::make_unique<vx::Notifier>(sink);
+    vx::Notifier *announcer = notifier.get();
+    auto input = std::make_unique<vx::PortInput>(inputList()[device], std::move(notifier));
+    return registerWith(std::move(input), announcer);
+  });
+}
+
+VX_API void StartMidiIn(uint32_t handle) {
+  sealed([&] { existing<vx::PortInput>(handle).start(); });
+}
+
+VX_API void StopMidiIn(uint32_t handle) {
+  sealed([&] { existing<vx::PortInput>(handle).stop(); });
+}
+
+VX_API void CloseMidiIn(uint32_t handle) {
+  sealed([&] {
+    if (Registry::instance().find<vx::PortInput>(handle)) Registry::instance().remove(handle);
+  });
+}
+
+VX_API const VxMidiEvent *GetMidiIn(uint32_t handle) {
+  return sealed(static_cast<const VxMidiEvent *>(nullptr),
+                [&] { return existing<vx::PortInput>(handle).next(); });
+}
+
+}  // extern "C"
