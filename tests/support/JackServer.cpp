@@ -1,10 +1,10 @@
 #include "JackServer.h"
 
+#include <fcntl.h>
 #include <jack/jack.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,9 +21,9 @@ namespace {
 
 bool serverAnswers(const std::string &name) {
   jack_status_t status;
-  jack_client_t *client =
-      jack_client_open("kovrinta-probe", static_cast<jack_options_t>(JackNoStartServer | JackServerName),
-                       &status, name.c_str());
+  jack_client_t *client = jack_client_open(
+      "kovrinta-probe", static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status,
+      name.c_str());
   if (!client) return false;
   jack_client_close(client);
   return true;
@@ -37,8 +37,8 @@ bool inCi() {
 }
 
 JackServer::JackServer() : name_("kovrinta-test-" + std::to_string(getpid())) {
-  std::vector<std::string> args = {"jackd", "-n", name_, "-S", "-d", "dummy",
-                                   "-r",    "48000", "-p", "128"};
+  std::vector<std::string> args = {"jackd", "-n", name_,   "-S", "-d",
+                                   "dummy", "-r", "48000", "-p", "128"};
   std::vector<char *> argv;
   for (auto &a : args) argv.push_back(a.data());
   argv.push_back(nullptr);

@@ -3,8 +3,8 @@
 // through JACK_DEFAULT_SERVER.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 
 namespace kovrinta::test {
 
@@ -34,10 +34,10 @@ bool inCi();
 }  // namespace kovrinta::test
 
 // Skips the test when jack does not run, except in CI where it fails.
-#define KOVRINTA_REQUIRE_JACK(server)                                            \
-  do {                                                                           \
-    if (!(server).running()) {                                                   \
+#define KOVRINTA_REQUIRE_JACK(server)                                                   \
+  do {                                                                                  \
+    if (!(server).running()) {                                                          \
       if (::kovrinta::test::inCi()) FAIL() << "no JACK server: " << (server).failure(); \
-      GTEST_SKIP() << "no JACK server: " << (server).failure();                  \
-    }                                                                            \
+      GTEST_SKIP() << "no JACK server: " << (server).failure();                         \
+    }                                                                                   \
   } while (0)

@@ -1,0 +1,10 @@
+// Test main for suites that need a Qt application object: posted events, timers.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+int main(int argc, char **argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

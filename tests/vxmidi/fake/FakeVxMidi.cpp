@@ -1,0 +1,186 @@
+// A VxMidi library that records calls instead of driving devices.
+#include "FakeVxMidi.h"
+
+#include <cstdio>
+#include <deque>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#define FAKE_API extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+std::mutex lock;
+std::string calls;
+uint32_t openResult = 100;
+uint16_t putResult = VX_OK;
+VxNotifySink sink{};
+std::deque<VxMidiEvent> input;
+VxMidiEvent delivered{};
+
+template <class... Args>
+void record(const char *name, Args... args) {
+  std::ostringstream line;
+  line << name;
+  ((line << ' ' << static_cast<long long>(args)), ...);
+  std::lock_guard guard(lock);
+  calls += line.str() + "\n";
+}
+
+uint32_t opened(const VxNotifySink *given) {
+  std::lock_guard guard(lock);
+  if (given) sink = *given;
+  return openResult;
+}
+
+}  // namespace
+
+FAKE_API const char *FakeCalls(void) {
+  return calls.c_str();
+}
+FAKE_API void FakeReset(void) {
+  std::lock_guard guard(lock);
+  calls.clear();
+  openResult = 100;
+  putResult = VX_OK;
+  sink = {};
+  input.clear();
+}
+FAKE_API void FakeSetOpenResult(uint32_t handle) {
+  openResult = handle;
+}
+FAKE_API void FakeSetPutResult(uint16_t result) {
+  putResult = result;
+}
+FAKE_API void FakeQueueInput(VxMidiEvent event) {
+  input.push_back(event);
+}
+FAKE_API void FakeNotify(uint32_t message) {
+  std::thread([message] {
+    if (sink.notify) sink.notify(sink.context, message, openResult);
+  }).join();
+}
+
+FAKE_API uint16_t GetVxMidiVersion(void) {
+  return 0x0100;
+}
+FAKE_API uint32_t GetNumOutDevices(void) {
+  record("GetNumOutDevices");
+  return 3;
+}
+FAKE_API void GetMidiOutDescription(uint32_t device, char *description) {
+  record("GetMidiOutDescription", device);
+  std::snprintf(description, VX_DESCRIPTION_SIZE, "Fake output %u", device);
+}
+FAKE_API uint32_t OpenMidiOut(const VxNotifySink *s, uint16_t device, uint32_t sync,
+                              uint32_t parameter) {
+  record("OpenMidiOut", device, sync, parameter);
+  return opened(s);
+}
+FAKE_API void ResetMidiOut(uint32_t handle) {
+  record("ResetMidiOut", handle);
+}
+FAKE_API void FlushMidiOut(uint32_t handle) {
+  record("FlushMidiOut", handle);
+}
+FAKE_API void CloseMidiOut(uint32_t handle) {
+  record("CloseMidiOut", handle);
+}
+FAKE_API uint16_t PutMidiOut(uint32_t handle, const VxMidiEvent *e) {
+  record("PutMidiOut", handle, e->time, e->status, e->data1, e->data2);
+  return putResult;
+}
+FAKE_API uint32_t GetNumInDevices(void) {
+  record("GetNumInDevices");
+  return 1;
+}
+FAKE_API void GetMidiInDescription(uint32_t device, char *description) {
+  record("GetMidiInDescription", device);
+  std::snprintf(description, VX_DESCRIPTION_SIZE, "Fake input %u", device);
+}
+FAKE_API uint32_t OpenMidiIn(const VxNotifySink *s, uint16_t device, uint32_t sync,
+                             uint32_t parameter) {
+  record("OpenMidiIn", device, sync, parameter);
+  return opened(s);
+}
+FAKE_API void StartMidiIn(uint32_t handle) {
+  record("StartMidiIn", handle);
+}
+FAKE_API void StopMidiIn(uint32_t handle) {
+  record("StopMidiIn", handle);
+}
+FAKE_API void CloseMidiIn(uint32_t handle) {
+  record("CloseMidiIn", handle);
+}
+FAKE_API const VxMidiEvent *GetMidiIn(uint32_t handle) {
+  record("GetMidiIn", handle);
+  if (input.empty()) return nullptr;
+  delivered = input.front();
+  input.pop_front();
+  return &delivered;
+}
+FAKE_API uint32_t OpenSync(uint32_t reserved, const VxNotifySink *s, uint16_t o1, uint16_t o2) {
+  record("OpenSync", reserved, o1, o2);
+  return opened(s);
+}
+FAKE_API void CloseSync(uint32_t handle) {
+  record("CloseSync", handle);
+}
+FAKE_API void StopSync(uint32_t handle) {
+  record("StopSync", handle);
+}
+FAKE_API void StartSync(uint32_t handle) {
+  record("StartSync", handle);
+}
+#ifndef FAKE_WITHOUT_PAUSESYNC
+FAKE_API void PauseSync(uint32_t handle, uint32_t keep) {
+  record("PauseSync", handle, keep);
+}
+#endif
+FAKE_API void ReStartSync(uint32_t handle) {
+  record("ReStartSync", handle);
+}
+FAKE_API uint16_t SetTempo(uint32_t handle, uint32_t us) {
+  record("SetTempo", handle, us);
+  return us == 0 ? VX_REFUSED : VX_OK;
+}
+FAKE_API uint16_t SetResolution(uint32_t handle, uint16_t r) {
+  record("SetResolution", handle, r);
+  return 7;
+}
+FAKE_API uint32_t GetTempo(uint32_t) {
+  return 0;
+}
+FAKE_API uint16_t GetResolution(uint32_t) {
+  return 0;
+}
+FAKE_API uint32_t GetPosition(uint32_t) {
+  return 0;
+}
+FAKE_API uint32_t OpenSMF(const char *, uint32_t *, uint8_t, uint32_t *) {
+  return 0;
+}
+FAKE_API void CloseSMF(uint32_t) {}
+FAKE_API uint32_t RewindSMF(uint32_t) {
+  return 0;
+}
+FAKE_API uint32_t ReadSMF(uint32_t, uint32_t, VxMidiEvent *, uint32_t) {
+  return 0;
+}
+FAKE_API uint32_t WriteSMF(uint32_t, uint32_t, const VxMidiEvent *, uint32_t) {
+  return 0;
+}
+FAKE_API uint16_t GetSMFResolution(uint32_t) {
+  return 0;
+}
+FAKE_API uint16_t SetSMFResolution(uint32_t, uint16_t) {
+  return 0;
+}
+FAKE_API int32_t ReadMetaEvent(uint32_t, uint32_t, uint8_t, const uint8_t **, uint32_t *) {
+  return -1;
+}
+FAKE_API int32_t WriteMetaEvent(uint32_t, uint32_t, uint8_t, const uint8_t *, uint32_t) {
+  return -1;
+}

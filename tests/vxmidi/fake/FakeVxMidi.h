@@ -1,0 +1,23 @@
+// Controls of the fake VxMidi library: a stand-in that records every call, for testing the
+// toolkit's rules without devices. The test reaches these through dlsym on the loaded fake.
+#pragma once
+
+#include <cstdint>
+
+#include "VxMidi.h"
+
+extern "C" {
+// Every call so far, one line each: the entry's name and its arguments in decimal.
+typedef const char *(*FakeCallsFn)(void);
+// Forgets the calls and the programmed answers.
+typedef void (*FakeResetFn)(void);
+// The handle that the next OpenMidiOut, OpenMidiIn and OpenSync answer (default 100).
+typedef void (*FakeSetOpenResultFn)(uint32_t handle);
+// What PutMidiOut answers (default VX_OK).
+typedef void (*FakeSetPutResultFn)(uint16_t result);
+// Queues an event for GetMidiIn.
+typedef void (*FakeQueueInputFn)(VxMidiEvent event);
+// Calls the sink given at the last open with message, from a thread of the library's own,
+// and waits for that thread.
+typedef void (*FakeNotifyFn)(uint32_t message);
+}

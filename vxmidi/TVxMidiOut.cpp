@@ -1,0 +1,67 @@
+#include "TVxMidiOut.h"
+
+#include "TVxMidi.h"
+#include "TVxMidiScore.h"
+#include "TVxMidiSync.h"
+#include "VxMidiResults.h"
+
+TVxMidiOut::TVxMidiOut(QObject *owner)
+    : QObject(owner),
+      notifier_(std::make_unique<TVxMidiNotifier>([this](uint32_t m) { notified(m); })) {}
+
+TVxMidiOut::~TVxMidiOut() {
+  if (open_) Close();
+}
+
+bool TVxMidiOut::Open(uint16_t DeviceId, uint32_t OpenParameter) {
+  vxresult::require(VxMidi != nullptr, "No VxMidi");
+  vxresult::require(!open_, "already open");
+  const VxMidiEntries &vx = VxMidi->entries();
+  char description[VX_DESCRIPTION_SIZE] = {};
+  vx.GetMidiOutDescription(DeviceId, description);
+  description[VX_DESCRIPTION_SIZE - 1] = '\0';
+  description_ = QString::fromUtf8(description);
+  const uint32_t sync = Sync ? Sync->Handle() : 0;
+  openParameter_ = OpenParameter;
+  deviceId_ = DeviceId;
+  handle_ = vx.OpenMidiOut(notifier_->sink(), DeviceId, sync, OpenParameter);
+  if (!vxresult::handleOpened(handle_)) {
+    handle_ = 0;
+    return false;
+  }
+  open_ = true;
+  return true;
+}
+
+void TVxMidiOut::Close() {
+  vxresult::require(open_, "midiOut not open");
+  description_.clear();
+  Reset();
+  VxMidi->entries().CloseMidiOut(handle_);
+  open_ = false;
+}
+
+bool TVxMidiOut::Put(const VxMidiEvent &event) {
+  if (!open_) return true;
+  return vxresult::accepted(VxMidi->entries().PutMidiOut(handle_, &event));
+}
+
+void TVxMidiOut::Reset() {
+  vxresult::require(open_, "midiOut not open");
+  VxMidi->entries().ResetMidiOut(handle_);
+}
+
+void TVxMidiOut::Flush() {
+  vxresult::require(open_, "midiOut not open");
+  VxMidi->entries().FlushMidiOut(handle_);
+}
+
+int TVxMidiOut::GetNumDevices() {
+  return static_cast<int>(VxMidi->entries().GetNumOutDevices());
+}
+
+void TVxMidiOut::notified(uint32_t message) {
+  if (message != VX_NOTIFY_OUT_ROOM) return;
+  if (score_) score_->FeedOutput(*this);
+  if (OutBufferReady) OutBufferReady(this);
+}

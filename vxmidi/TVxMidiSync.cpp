@@ -1,0 +1,67 @@
+#include "TVxMidiSync.h"
+
+#include "TVxMidi.h"
+#include "VxMidiResults.h"
+
+TVxMidiSync::TVxMidiSync(QObject *owner)
+    : QObject(owner),
+      notifier_(std::make_unique<TVxMidiNotifier>([this](uint32_t m) { notified(m); })) {}
+
+TVxMidiSync::~TVxMidiSync() {
+  if (open_) {
+    Stop();
+    Close();
+  }
+}
+
+bool TVxMidiSync::Open(uint16_t Option1, uint16_t Option2) {
+  vxresult::require(VxMidi != nullptr, "No VxMidi");
+  if (!open_) {
+    handle_ = VxMidi->entries().OpenSync(0, notifier_->sink(), Option1, Option2);
+    if (!vxresult::handleOpened(handle_)) {
+      handle_ = 0;
+      return false;
+    }
+    open_ = true;
+  }
+  option1_ = Option1;
+  option2_ = Option2;
+  return true;
+}
+
+void TVxMidiSync::Close() {
+  vxresult::require(open_, "sync not open");
+  running_ = false;
+  open_ = false;
+  // Releasing the library's timer here keeps it from announcing beats to a closed
+  // component; Handle keeps its value as a record of the last timer.
+  VxMidi->entries().CloseSync(handle_);
+}
+
+void TVxMidiSync::Start() {
+  vxresult::require(open_, "sync not open");
+  VxMidi->entries().StartSync(handle_);
+  running_ = true;
+}
+
+void TVxMidiSync::Stop() {
+  if (!open_) return;
+  VxMidi->entries().StopSync(handle_);
+  running_ = false;
+}
+
+bool TVxMidiSync::SetTempo(uint32_t tempo) {
+  return vxresult::accepted(VxMidi->entries().SetTempo(handle_, tempo));
+}
+
+uint16_t TVxMidiSync::SetResolution(uint16_t resolution) {
+  return VxMidi->entries().SetResolution(handle_, resolution);
+}
+
+void TVxMidiSync::notified(uint32_t message) {
+  if (message == VX_NOTIFY_BEAT) {
+    if (OnMidiBeat) OnMidiBeat(this);
+  } else if (message == VX_NOTIFY_SYNC_DONE) {
+    if (OnSyncDone) OnSyncDone(this);
+  }
+}

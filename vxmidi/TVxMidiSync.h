@@ -1,0 +1,61 @@
+// The beat timer: one timer of the library whose beats arrive as OnMidiBeat on the
+// user-interface thread.
+#pragma once
+
+#include <QObject>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "TVxMidiNotifier.h"
+
+class TVxMidi;
+
+class TVxMidiSync : public QObject {
+ public:
+  explicit TVxMidiSync(QObject *owner = nullptr);
+  // Stops and closes an open timer before releasing the notifier.
+  ~TVxMidiSync() override;
+
+  // Called on the user-interface thread once per beat, in order; beats that arrive while
+  // that thread is busy wait in its queue and come late, never merged.
+  std::function<void(QObject *Sender)> OnMidiBeat;
+  // Called on the user-interface thread when the library reports the timer stopped.
+  std::function<void(QObject *Sender)> OnSyncDone;
+
+  // The loader; assigned by the owner.
+  TVxMidi *VxMidi = nullptr;
+
+  uint32_t Handle() const { return handle_; }
+  uint16_t Option1() const { return option1_; }
+  uint16_t Option2() const { return option2_; }
+  bool IsOpen() const { return open_; }
+  bool IsRunning() const { return running_; }
+
+  // Creates the library's timer unless one is open, then records the options; answers the
+  // open flag. Throws "No VxMidi" without a loader.
+  bool Open(uint16_t Option1, uint16_t Option2);
+  // Stops the beats and releases the library's timer; a later Open makes a new one.
+  // Throws "sync not open".
+  void Close();
+  // Starts the beats. Throws "sync not open".
+  void Start();
+  // Stops the beats; does nothing on a closed timer.
+  void Stop();
+  // Sets the period between beats in microseconds; true when the library accepted it.
+  // Goes to whatever Handle holds, also 0.
+  bool SetTempo(uint32_t tempo);
+  // Tells the library the ticks per quarter note of the music; the beat rate stays. The
+  // library's answer is passed through.
+  uint16_t SetResolution(uint16_t resolution);
+
+ private:
+  void notified(uint32_t message);
+
+  uint32_t handle_ = 0;
+  bool open_ = false;
+  uint16_t option1_ = 0;
+  uint16_t option2_ = 0;
+  bool running_ = false;
+  std::unique_ptr<TVxMidiNotifier> notifier_;
+};
