@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test.
+# Usage: tools/test.sh [extra ctest arguments]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash tools/install-deps.sh
+cmake -S . -B build -G Ninja
+cmake --build build
+cd build
+ctest --output-on-failure --no-tests=error -j "$(nproc)" "$@"
