@@ -22,6 +22,7 @@ class FakeLibrary {
     setPutResult = control<FakeSetPutResultFn>("FakeSetPutResult");
     queueInput = control<FakeQueueInputFn>("FakeQueueInput");
     notify = control<FakeNotifyFn>("FakeNotify");
+    setFile = control<FakeSetFileFn>("FakeSetFile");
     reset();
   }
   ~FakeLibrary() {
@@ -37,6 +38,7 @@ class FakeLibrary {
   FakeSetPutResultFn setPutResult = nullptr;
   FakeQueueInputFn queueInput = nullptr;
   FakeNotifyFn notify = nullptr;
+  FakeSetFileFn setFile = nullptr;
 
  private:
   template <class F>

@@ -1,6 +1,7 @@
 // A VxMidi library that records calls instead of driving devices.
 #include "FakeVxMidi.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <mutex>
@@ -19,6 +20,9 @@ uint16_t putResult = VX_OK;
 VxNotifySink sink{};
 std::deque<VxMidiEvent> input;
 VxMidiEvent delivered{};
+uint32_t smfTracks = 0;
+uint32_t smfEvents = 0;
+uint32_t smfServed = 0;
 
 template <class... Args>
 void record(const char *name, Args... args) {
@@ -47,6 +51,14 @@ FAKE_API void FakeReset(void) {
   putResult = VX_OK;
   sink = {};
   input.clear();
+  smfTracks = 0;
+  smfEvents = 0;
+  smfServed = 0;
+}
+FAKE_API void FakeSetFile(uint32_t tracks, uint32_t events) {
+  smfTracks = tracks;
+  smfEvents = events;
+  smfServed = 0;
 }
 FAKE_API void FakeSetOpenResult(uint32_t handle) {
   openResult = handle;
@@ -159,28 +171,50 @@ FAKE_API uint16_t GetResolution(uint32_t) {
 FAKE_API uint32_t GetPosition(uint32_t) {
   return 0;
 }
-FAKE_API uint32_t OpenSMF(const char *, uint32_t *, uint8_t, uint32_t *) {
+FAKE_API uint32_t OpenSMF(const char *name, uint32_t *parameter, uint8_t mode,
+                          uint32_t *trackCount) {
+  record("OpenSMF", *parameter, mode);
+  if (std::string(name).empty()) return 0;
+  *trackCount = smfTracks;
+  return openResult;
+}
+FAKE_API void CloseSMF(uint32_t handle) {
+  record("CloseSMF", handle);
+}
+FAKE_API uint32_t RewindSMF(uint32_t handle) {
+  record("RewindSMF", handle);
+  smfServed = 0;
   return 0;
 }
-FAKE_API void CloseSMF(uint32_t) {}
-FAKE_API uint32_t RewindSMF(uint32_t) {
-  return 0;
+FAKE_API uint32_t ReadSMF(uint32_t handle, uint32_t track, VxMidiEvent *events, uint32_t room) {
+  const uint32_t n = std::min(room, smfEvents - smfServed);
+  for (uint32_t i = 0; i < n; ++i)
+    events[i] = {1, 0x99, static_cast<uint8_t>(smfServed++ % 128), 1, 0};
+  record("ReadSMF", handle, track, room, n);
+  return n;
 }
-FAKE_API uint32_t ReadSMF(uint32_t, uint32_t, VxMidiEvent *, uint32_t) {
-  return 0;
-}
-FAKE_API uint32_t WriteSMF(uint32_t, uint32_t, const VxMidiEvent *, uint32_t) {
-  return 0;
+FAKE_API uint32_t WriteSMF(uint32_t handle, uint32_t track, const VxMidiEvent *, uint32_t count) {
+  record("WriteSMF", handle, track, count);
+  return count;
 }
 FAKE_API uint16_t GetSMFResolution(uint32_t) {
-  return 0;
+  return 480;
 }
 FAKE_API uint16_t SetSMFResolution(uint32_t, uint16_t) {
   return 0;
 }
-FAKE_API int32_t ReadMetaEvent(uint32_t, uint32_t, uint8_t, const uint8_t **, uint32_t *) {
-  return -1;
+FAKE_API int32_t ReadMetaEvent(uint32_t handle, uint32_t track, uint8_t type, const uint8_t **data,
+                               uint32_t *length) {
+  record("ReadMetaEvent", handle, track, type);
+  static const uint8_t name[] = {'K', 'i', 't'};
+  if (type != 3) return -1;
+  *data = name;
+  *length = sizeof name;
+  return 0;
 }
-FAKE_API int32_t WriteMetaEvent(uint32_t, uint32_t, uint8_t, const uint8_t *, uint32_t) {
-  return -1;
+FAKE_API int32_t WriteMetaEvent(uint32_t handle, uint32_t track, uint8_t type, const uint8_t *data,
+                                uint32_t length) {
+  record("WriteMetaEvent", handle, track, type, length);
+  if (length == 0) record(reinterpret_cast<const char *>(data));
+  return 0;
 }
