@@ -1,9 +1,181 @@
 #include "DeviceCatalog.h"
 
+#include <RtMidi.h>
+#include <dlfcn.h>
+#include <jack/jack.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <filesystem>
+#include <string_view>
+
 namespace vx {
 
-std::vector<DeviceInfo> DeviceCatalog::outputs() { return {}; }
-std::vector<DeviceInfo> DeviceCatalog::inputs() { return {}; }
-std::vector<std::string> DeviceCatalog::soundfonts() { return {}; }
+namespace {
+
+// The client name of every RtMidi object of the library; JACK makes it "Kovrinta-01" and
+// so on when it is taken.
+constexpr const char *kClientName = "Kovrinta";
+
+constexpr std::size_t kDescriptionBytes = 31;
+
+void keepQuiet(RtMidiError::Type, const std::string &, void *) {}
+
+void jackQuiet(const char *) {}
+
+// The few JACK calls the availability probe needs, taken from the libjack that RtMidi has
+// already loaded, so that this file needs no JACK link of its own (a lookup in the global
+// scope would miss it when the program dlopens us with RTLD_LOCAL).
+struct JackCalls {
+  jack_client_t *(*open)(const char *, jack_options_t, jack_status_t *, ...) = nullptr;
+  int (*close)(jack_client_t *) = nullptr;
+};
+
+const JackCalls *jackCalls() {
+  static const JackCalls calls = [] {
+    JackCalls found;
+    void *library = dlopen("libjack.so.0", RTLD_LAZY | RTLD_NOLOAD);
+    if (!library) return found;
+    auto setError = reinterpret_cast<void (*)(void (*)(const char *))>(
+        dlsym(library, "jack_set_error_function"));
+    auto setInfo = reinterpret_cast<void (*)(void (*)(const char *))>(
+        dlsym(library, "jack_set_info_function"));
+    found.open = reinterpret_cast<decltype(found.open)>(dlsym(library, "jack_client_open"));
+    found.close = reinterpret_cast<decltype(found.close)>(dlsym(library, "jack_client_close"));
+    // libjack prints every failed connection attempt to stderr ("Cannot connect to server
+    // socket"); looking for a server that is not there is no error here, and the library
+    // reports its failures through its results, so JACK's messages are silenced for the
+    // whole process.
+    if (setError) setError(jackQuiet);
+    if (setInfo) setInfo(jackQuiet);
+    return found;
+  }();
+  return calls.open && calls.close ? &calls : nullptr;
+}
+
+// True when a JACK server answers now. RtMidi's JACK backend connects in its constructor,
+// before an error callback can be installed, and prints a warning when no server runs;
+// this probe keeps that from happening. JackNoStartServer: listing devices never starts
+// a server.
+bool jackAnswers() {
+  const JackCalls *jack = jackCalls();
+  if (!jack) return false;
+  jack_status_t status{};
+  jack_client_t *client = jack->open(kClientName, JackNoStartServer, &status);
+  if (!client) return false;
+  jack->close(client);
+  return true;
+}
+
+// True when the ALSA sequencer can be opened; without this check libasound and RtMidi
+// print their failures on machines without /dev/snd.
+bool alsaAnswers() {
+  return access("/dev/snd/seq", R_OK | W_OK) == 0;
+}
+
+bool apiAnswers(RtMidi::Api api) {
+  switch (api) {
+    case RtMidi::LINUX_ALSA:
+      return alsaAnswers();
+    case RtMidi::UNIX_JACK:
+      return jackAnswers();
+    default:
+      return false;
+  }
+}
+
+// True for "Kovrinta", and "Kovrinta-NN" as JACK renames a second client of that name.
+bool isOwnClient(std::string_view client, bool renamed) {
+  const std::string_view own = kClientName;
+  if (client == own) return true;
+  if (!renamed || client.size() <= own.size() + 1 || client.substr(0, own.size()) != own ||
+      client[own.size()] != '-')
+    return false;
+  for (char c : client.substr(own.size() + 1))
+    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
+// RtMidi names a JACK port "client:port" and an ALSA port "client:port c:p"; both begin
+// with the client's name.
+bool isOwnPort(RtMidi::Api api, const std::string &portName) {
+  const std::size_t colon = portName.find(':');
+  if (colon == std::string::npos) return false;
+  return isOwnClient(std::string_view(portName).substr(0, colon), api == RtMidi::UNIX_JACK);
+}
+
+// Cuts text to what the description buffer holds, at a character boundary so that the
+// shown text stays valid UTF-8.
+std::string fitDescription(std::string text) {
+  if (text.size() <= kDescriptionBytes) return text;
+  std::size_t length = kDescriptionBytes;
+  while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+  text.resize(length);
+  return text;
+}
+
+std::string describePort(RtMidi::Api api, const std::string &portName) {
+  if (api == RtMidi::UNIX_JACK) return fitDescription("JACK " + portName);
+  // ALSA: "Midi Through:Midi Through Port-0 14:0". When that is too long and the port
+  // repeats its client's name, the port's name and address alone still tell it apart.
+  const std::size_t colon = portName.find(':');
+  if (portName.size() > kDescriptionBytes && colon != std::string::npos) {
+    const std::string_view client = std::string_view(portName).substr(0, colon);
+    const std::string_view port = std::string_view(portName).substr(colon + 1);
+    if (port.substr(0, client.size()) == client) return fitDescription(std::string(port));
+  }
+  return fitDescription(portName);
+}
+
+// Appends the ports of api that Midi (RtMidiOut or RtMidiIn) can connect to.
+template <class Midi>
+void addPorts(RtMidi::Api api, std::vector<DeviceInfo> &devices) {
+  if (!apiAnswers(api)) return;
+  try {
+    Midi midi(api, kClientName);
+    midi.setErrorCallback(keepQuiet);
+    const unsigned int count = midi.getPortCount();
+    for (unsigned int index = 0; index < count; ++index) {
+      const std::string name = midi.getPortName(index);
+      if (name.empty() || isOwnPort(api, name)) continue;
+      DeviceInfo device;
+      device.kind = DeviceInfo::Kind::Port;
+      device.description = describePort(api, name);
+      device.api = static_cast<int>(api);
+      device.portName = name;
+      devices.push_back(std::move(device));
+    }
+  } catch (...) {
+    // An API that fails while we look adds nothing.
+  }
+}
+
+}  // namespace
+
+std::vector<DeviceInfo> DeviceCatalog::outputs() {
+  std::vector<DeviceInfo> devices;
+  try {
+    for (const std::string &soundfont : soundfonts()) {
+      DeviceInfo device;
+      device.kind = DeviceInfo::Kind::Synth;
+      device.soundfont = soundfont;
+      device.description =
+          fitDescription("Kovrinta Synth " + std::filesystem::path(soundfont).stem().string());
+      devices.push_back(std::move(device));
+    }
+  } catch (...) {
+    // Without the soundfont list the ports are still worth listing.
+  }
+  addPorts<RtMidiOut>(RtMidi::LINUX_ALSA, devices);
+  addPorts<RtMidiOut>(RtMidi::UNIX_JACK, devices);
+  return devices;
+}
+
+std::vector<DeviceInfo> DeviceCatalog::inputs() {
+  std::vector<DeviceInfo> devices;
+  addPorts<RtMidiIn>(RtMidi::LINUX_ALSA, devices);
+  addPorts<RtMidiIn>(RtMidi::UNIX_JACK, devices);
+  return devices;
+}
 
 }  // namespace vx
