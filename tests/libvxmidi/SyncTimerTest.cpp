@@ -1,1 +1,448 @@
+// The beat timer through the library's C interface, with a sink that records what arrives.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "VxMidi.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// Generous: every wait below is expected to end far sooner.
+constexpr auto kPatience = 5s;
+
+// Records every notification with its handle and arrival time; tests wait on it.
+class Recorder {
+ public:
+  struct Entry {
+    uint32_t message;
+    uint32_t handle;
+    Clock::time_point at;
+  };
+
+  Recorder() : sink_{&Recorder::record, this} {}
+
+  const VxNotifySink *sink() const { return &sink_; }
+
+  // Runs on the timer's thread before each beat is recorded; index counts from 1.
+  void onBeat(std::function<void(size_t index)> hook) { hook_ = std::move(hook); }
+
+  size_t count(uint32_t message) const {
+    std::lock_guard held(lock_);
+    return countLocked(message);
+  }
+  size_t beats() const { return count(VX_NOTIFY_BEAT); }
+
+  std::vector<Entry> entries() const {
+    std::lock_guard held(lock_);
+    return entries_;
+  }
+
+  // True once at least n notifications of message have arrived, false at the deadline.
+  bool waitFor(uint32_t message, size_t n, Clock::time_point deadline) const {
+    std::unique_lock held(lock_);
+    return changed_.wait_until(held, deadline, [&] { return countLocked(message) >= n; });
+  }
+  bool waitForBeats(size_t n, Clock::duration within = kPatience) const {
+    return waitFor(VX_NOTIFY_BEAT, n, Clock::now() + within);
+  }
+
+  // True when nothing more of message arrived before the deadline: used to show that
+  // something does not happen.
+  bool staysAt(uint32_t message, size_t n, Clock::duration span) const {
+    return !waitFor(message, n + 1, Clock::now() + span);
+  }
+
+ private:
+  static void record(void *context, uint32_t message, uint32_t handle) {
+    auto *self = static_cast<Recorder *>(context);
+    const Clock::time_point at = Clock::now();
+    if (message == VX_NOTIFY_BEAT && self->hook_) self->hook_(self->beats() + 1);
+    {
+      std::lock_guard held(self->lock_);
+      self->entries_.push_back({message, handle, at});
+    }
+    self->changed_.notify_all();
+  }
+
+  size_t countLocked(uint32_t message) const {
+    return static_cast<size_t>(std::count_if(entries_.begin(), entries_.end(),
+                                             [&](const Entry &e) { return e.message == message; }));
+  }
+
+  VxNotifySink sink_;
+  std::function<void(size_t)> hook_;
+  mutable std::mutex lock_;
+  mutable std::condition_variable changed_;
+  std::vector<Entry> entries_;
+};
+
+// An open timer, closed when it goes out of scope; declare it after its recorder.
+class Sync {
+ public:
+  explicit Sync(const Recorder &recorder) : handle_(OpenSync(0, recorder.sink(), 0, 2)) {}
+  ~Sync() { close(); }
+  Sync(const Sync &) = delete;
+  Sync &operator=(const Sync &) = delete;
+
+  uint32_t handle() const { return handle_; }
+  void close() {
+    if (handle_ > VX_HANDLE_FAILED_MAX) CloseSync(handle_);
+    handle_ = 0;
+  }
+
+ private:
+  uint32_t handle_;
+};
+
+// Ends the process if a test hangs (a deadlock in stop or close), naming the test.
+class Watchdog {
+ public:
+  explicit Watchdog(Clock::duration limit)
+      : thread_([this, deadline = Clock::now() + limit] {
+          std::unique_lock held(lock_);
+          if (!done_.wait_until(held, deadline, [this] { return disarmed_; })) {
+            std::fprintf(stderr, "watchdog: test still running after its limit, aborting\n");
+            std::abort();
+          }
+        }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard held(lock_);
+      disarmed_ = true;
+    }
+    done_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  std::mutex lock_;
+  std::condition_variable done_;
+  bool disarmed_ = false;
+  std::thread thread_;
+};
+
+class SyncTimerTest : public ::testing::Test {
+ protected:
+  Watchdog watchdog_{60s};
+};
+
+// Beats counted up to a moment can never exceed the grid's count of elapsed periods.
+size_t mostBeatsSince(Clock::time_point since, std::chrono::microseconds period) {
+  return static_cast<size_t>((Clock::now() - since) / period);
+}
+
+TEST_F(SyncTimerTest, OpensStoppedWithDefaultTempoAndResolution) {
+  Recorder recorder;
+  Sync sync(recorder);
+  ASSERT_GT(sync.handle(), VX_HANDLE_FAILED_MAX);
+  EXPECT_EQ(GetTempo(sync.handle()), 500000u);
+  EXPECT_EQ(GetResolution(sync.handle()), 96u);
+  EXPECT_EQ(GetPosition(sync.handle()), 0u);
+  EXPECT_TRUE(recorder.staysAt(VX_NOTIFY_BEAT, 0, 20ms));
+}
+
+TEST_F(SyncTimerTest, OpenRefusesNonZeroReservedAndRunsSilentlyWithoutSink) {
+  EXPECT_LE(OpenSync(1, nullptr, 0, 2), VX_HANDLE_FAILED_MAX);
+
+  const uint32_t silent = OpenSync(0, nullptr, 0, 2);
+  ASSERT_GT(silent, VX_HANDLE_FAILED_MAX);
+  ASSERT_EQ(SetTempo(silent, 1000), VX_OK);
+  StartSync(silent);
+  // Position counts beats whether or not anyone listens.
+  const Clock::time_point deadline = Clock::now() + kPatience;
+  while (GetPosition(silent) < 5 && Clock::now() < deadline) std::this_thread::yield();
+  EXPECT_GE(GetPosition(silent), 5u);
+  CloseSync(silent);
+}
+
+TEST_F(SyncTimerTest, BeatsFlowAfterStartAndEndWithOneSyncDoneAfterStop) {
+  Recorder recorder;
+  Sync sync(recorder);
+  ASSERT_EQ(SetTempo(sync.handle(), 2000), VX_OK);
+  StartSync(sync.handle());
+  ASSERT_TRUE(recorder.waitForBeats(10));
+
+  StopSync(sync.handle());
+  // Every beat counted was delivered before StopSync returned, and none follows it.
+  const size_t atStop = recorder.beats();
+  EXPECT_EQ(GetPosition(sync.handle()), atStop);
+  ASSERT_TRUE(recorder.waitFor(VX_NOTIFY_SYNC_DONE, 1, Clock::now() + kPatience));
+  EXPECT_TRUE(recorder.staysAt(VX_NOTIFY_BEAT, atStop, 20ms));  // ten periods
+  EXPECT_EQ(recorder.count(VX_NOTIFY_SYNC_DONE), 1u);
+
+  const std::vector<Recorder::Entry> entries = recorder.entries();
+  EXPECT_EQ(entries.back().message, VX_NOTIFY_SYNC_DONE);
+  for (const Recorder::Entry &e : entries) EXPECT_EQ(e.handle, sync.handle());
+}
+
+TEST_F(SyncTimerTest, SyncDoneOnlyWhenStoppingARunningOrPausedTimer) {
+  Recorder recorder;
+  Sync sync(recorder);
+  StopSync(sync.handle());
+  EXPECT_TRUE(recorder.staysAt(VX_NOTIFY_SYNC_DONE, 0, 20ms));
+
+  StartSync(sync.handle());
+  StopSync(sync.handle());
+  StopSync(sync.handle());
+  ASSERT_TRUE(recorder.waitFor(VX_NOTIFY_SYNC_DONE, 1, Clock::now() + kPatience));
+  EXPECT_TRUE(recorder.staysAt(VX_NOTIFY_SYNC_DONE, 1, 20ms));
+
+  StartSync(sync.handle());
+  PauseSync(sync.handle(), 1);
+  StopSync(sync.handle());
+  EXPECT_TRUE(recorder.waitFor(VX_NOTIFY_SYNC_DONE, 2, Clock::now() + kPatience));
+}
+
+TEST_F(SyncTimerTest, StartAgainResumesFromPositionZero) {
+  Recorder recorder;
+  Sync sync(recorder);
+  ASSERT_EQ(SetTempo(sync.handle(), 2000), VX_OK);
+  StartSync(sync.handle());
+  ASSERT_TRUE(recorder.waitForBeats(5));
+  StopSync(sync.handle());
+  const size_t firstRun = recorder.beats();
+  ASSERT_GE(GetPosition(sync.handle()), 5u);
+
+  // A long period makes the first beat of the new run come well after the checks.
+  ASSERT_EQ(SetTempo(sync.handle(), 1000000), VX_OK);
+  StartSync(sync.handle());
+  EXPECT_EQ(GetPosition(sync.handle()), 0u);
+  EXPECT_TRUE(recorder.staysAt(VX_NOTIFY_BEAT, firstRun, 100ms));
+
+  ASSERT_EQ(SetTempo(sync.handle(), 2000), VX_OK);
+  ASSERT_TRUE(recorder.waitForBeats(firstRun + 5));
+  StopSync(sync.handle());
+  EXPECT_EQ(GetPosition(sync.handle()), recorder.beats() - firstRun);
+}
+
+TEST_F(SyncTimerTest, PauseHoldsBeatsAndRestartContinuesThePosition) {
+  Recorder recorder;
+  Sync sync(recorder);
+  ASSERT_EQ(SetTempo(sync.handle(), 2000), VX_OK);
+  // Pausing or restarting a stopped timer starts nothing.
+  PauseSync(sync.handle(), 1);
+  ReStartSync(sync.handle());
+  EXPECT_TRUE(recorder.staysAt(VX_NOTIFY_BEAT, 0, 20ms));
+
+  StartSync(sync.handle());
+  for (uint32_t keepPhase : {1u, 0u}) {
+    SCOPED_TRACE(keepPhase);
+    ASSERT_TRUE(recorder.waitForBeats(recorder.beats() + 5));
+    PauseSync(sync.handle(), keepPhase);
+    const size_t held = recorder.beats();
+    EXPECT_EQ(GetPosition(sync.handle()), held);
+    EXPECT_TRUE(recorder.staysAt(VX_NOTIFY_BEAT, held, 20ms));
+    EXPECT_EQ(GetPosition(sync.handle()), held);
+
+    ReStartSync(sync.handle());
+    ASSERT_TRUE(recorder.waitForBeats(held + 5));
+    EXPECT_GE(GetPosition(sync.handle()), held + 5);
+  }
+  StopSync(sync.handle());
+  EXPECT_EQ(GetPosition(sync.handle()), recorder.beats());
+  EXPECT_EQ(recorder.count(VX_NOTIFY_SYNC_DONE) + recorder.beats(), recorder.entries().size());
+}
+
+// Long periods and wide margins: only the placement of the beat after ReStartSync is in
+// question, a third of a period early or late.
+TEST_F(SyncTimerTest, RestartKeepsThePhaseOnlyWhenAskedTo) {
+  const std::chrono::milliseconds period{1000};
+  for (uint32_t keepPhase : {1u, 0u}) {
+    SCOPED_TRACE(keepPhase);
+    Recorder recorder;
+    Sync sync(recorder);
+    ASSERT_EQ(SetTempo(sync.handle(), std::chrono::microseconds(period).count()), VX_OK);
+    StartSync(sync.handle());
+    ASSERT_TRUE(recorder.staysAt(VX_NOTIFY_BEAT, 0, period * 8 / 10));
+    PauseSync(sync.handle(), keepPhase);
+    ReStartSync(sync.handle());
+    // With the phase kept the beat in progress has a fifth of a period left; without it a
+    // whole period starts at ReStartSync.
+    if (keepPhase) {
+      EXPECT_TRUE(recorder.waitForBeats(1, period * 6 / 10));
+    } else {
+      EXPECT_TRUE(recorder.staysAt(VX_NOTIFY_BEAT, 0, period * 6 / 10));
+    }
+    EXPECT_EQ(GetPosition(sync.handle()), recorder.beats());
+  }
+}
+
+TEST_F(SyncTimerTest, StopAndPauseWaitForTheBeatInFlight) {
+  Recorder recorder;
+  Sync sync(recorder);
+  // A sink slower than the period keeps a beat in flight nearly all the time.
+  recorder.onBeat([](size_t) { std::this_thread::sleep_for(3ms); });
+  ASSERT_EQ(SetTempo(sync.handle(), 1000), VX_OK);
+  for (int round = 0; round < 5; ++round) {
+    SCOPED_TRACE(round);
+    const size_t before = recorder.beats();
+    StartSync(sync.handle());
+    ASSERT_TRUE(recorder.waitForBeats(before + 3));
+    if (round % 2) {
+      PauseSync(sync.handle(), 1);
+    } else {
+      StopSync(sync.handle());
+    }
+    const size_t atReturn = recorder.beats();
+    EXPECT_EQ(GetPosition(sync.handle()), atReturn - before);
+    EXPECT_TRUE(recorder.staysAt(VX_NOTIFY_BEAT, atReturn, 10ms));
+    StopSync(sync.handle());
+  }
+}
+
+TEST_F(SyncTimerTest, SetTempoRefusesZeroAndKeepsOtherPeriods) {
+  Recorder recorder;
+  Sync sync(recorder);
+  EXPECT_EQ(SetTempo(sync.handle(), 0), VX_REFUSED);
+  EXPECT_EQ(GetTempo(sync.handle()), 500000u);
+  EXPECT_EQ(SetTempo(sync.handle(), 1), VX_OK);
+  EXPECT_EQ(GetTempo(sync.handle()), 1u);
+  EXPECT_EQ(SetTempo(sync.handle(), 3906), VX_OK);
+  EXPECT_EQ(GetTempo(sync.handle()), 3906u);
+  EXPECT_EQ(SetTempo(sync.handle(), 0xFFFFFFFFu), VX_OK);
+  EXPECT_EQ(GetTempo(sync.handle()), 0xFFFFFFFFu);
+}
+
+TEST_F(SyncTimerTest, ShorterPeriodWhileRunningComesWithoutABurst) {
+  Recorder recorder;
+  Sync sync(recorder);
+  StartSync(sync.handle());  // 500 ms per beat
+  EXPECT_TRUE(recorder.staysAt(VX_NOTIFY_BEAT, 0, 50ms));
+
+  // Measured from the last beat, 25 beats of 2 ms are already past; none may be made up.
+  const std::chrono::microseconds period{2000};
+  const Clock::time_point changed = Clock::now();
+  ASSERT_EQ(SetTempo(sync.handle(), period.count()), VX_OK);
+  ASSERT_TRUE(recorder.waitForBeats(10));
+  const size_t seen = recorder.beats();
+  EXPECT_LE(seen, mostBeatsSince(changed, period) + 1);
+}
+
+TEST_F(SyncTimerTest, ResolutionIsStoredAndLeavesTheBeatRateAlone) {
+  Recorder coarse;
+  Recorder fine;
+  Sync coarseSync(coarse);
+  Sync fineSync(fine);
+  EXPECT_EQ(SetResolution(coarseSync.handle(), 96), VX_OK);
+  EXPECT_EQ(SetResolution(fineSync.handle(), 960), VX_OK);
+  EXPECT_EQ(GetResolution(coarseSync.handle()), 96u);
+  EXPECT_EQ(GetResolution(fineSync.handle()), 960u);
+
+  const std::chrono::microseconds period{2000};
+  ASSERT_EQ(SetTempo(coarseSync.handle(), period.count()), VX_OK);
+  ASSERT_EQ(SetTempo(fineSync.handle(), period.count()), VX_OK);
+  const Clock::time_point started = Clock::now();
+  StartSync(coarseSync.handle());
+  StartSync(fineSync.handle());
+  ASSERT_TRUE(coarse.waitForBeats(100));
+  ASSERT_TRUE(fine.waitForBeats(100));
+  StopSync(coarseSync.handle());
+  StopSync(fineSync.handle());
+  const size_t most = mostBeatsSince(started, period);
+
+  // Same period, same span: counts that differ by a factor would mean the resolution
+  // scaled the rate.
+  const double ratio = static_cast<double>(fine.beats()) / static_cast<double>(coarse.beats());
+  EXPECT_GT(ratio, 0.8);
+  EXPECT_LT(ratio, 1.25);
+  EXPECT_LE(coarse.beats(), most);
+  EXPECT_LE(fine.beats(), most);
+}
+
+TEST_F(SyncTimerTest, StalledDeliveryStillAnnouncesEveryBeatThenKeepsTheGrid) {
+  Recorder recorder;
+  Sync sync(recorder);
+  const std::chrono::microseconds period{2000};
+  std::atomic<bool> stalled{false};
+  std::atomic<Clock::rep> resumedAt{0};
+  // The first beat's sink call stands for a machine that stops for 150 periods.
+  recorder.onBeat([&](size_t index) {
+    if (index != 1) return;
+    std::this_thread::sleep_for(150 * period);
+    resumedAt = Clock::now().time_since_epoch().count();
+    stalled = true;
+  });
+  ASSERT_EQ(SetTempo(sync.handle(), period.count()), VX_OK);
+  const Clock::time_point started = Clock::now();
+  StartSync(sync.handle());
+  ASSERT_TRUE(recorder.waitForBeats(1));
+  ASSERT_TRUE(stalled);
+
+  // Back from the stall the missed beats come one after another, not spread over another
+  // 150 periods (dropping or merging them would leave the count near 1 here).
+  const Clock::time_point resumed{Clock::duration(resumedAt.load())};
+  EXPECT_TRUE(recorder.waitFor(VX_NOTIFY_BEAT, 140, resumed + 75 * period));
+  ASSERT_TRUE(recorder.waitForBeats(200));
+  StopSync(sync.handle());
+  EXPECT_LE(recorder.beats(), mostBeatsSince(started, period));
+  EXPECT_EQ(GetPosition(sync.handle()), recorder.beats());
+}
+
+TEST_F(SyncTimerTest, UnknownHandlesAnswerRefusal) {
+  Recorder recorder;
+  uint32_t closed;
+  {
+    Sync sync(recorder);
+    closed = sync.handle();
+  }
+  for (uint32_t handle : {0u, 1u, VX_HANDLE_FAILED_MAX, 0xFFFFFFFFu, closed}) {
+    SCOPED_TRACE(handle);
+    EXPECT_EQ(SetTempo(handle, 1000), VX_REFUSED);
+    EXPECT_EQ(SetResolution(handle, 96), VX_REFUSED);
+    EXPECT_EQ(GetTempo(handle), 0u);
+    EXPECT_EQ(GetResolution(handle), 0u);
+    EXPECT_EQ(GetPosition(handle), 0u);
+    StartSync(handle);
+    PauseSync(handle, 1);
+    ReStartSync(handle);
+    StopSync(handle);
+    CloseSync(handle);
+  }
+  EXPECT_EQ(recorder.entries().size(), 0u);
+}
+
+TEST_F(SyncTimerTest, CloseWhileRunningOrPausedJoinsWithNothingAfterIt) {
+  for (bool pause : {false, true}) {
+    SCOPED_TRACE(pause);
+    Recorder recorder;
+    Sync sync(recorder);
+    ASSERT_EQ(SetTempo(sync.handle(), 1000), VX_OK);
+    StartSync(sync.handle());
+    ASSERT_TRUE(recorder.waitForBeats(5));
+    if (pause) PauseSync(sync.handle(), 1);
+    const uint32_t handle = sync.handle();
+    sync.close();
+    const size_t atClose = recorder.entries().size();
+    EXPECT_TRUE(recorder.staysAt(VX_NOTIFY_BEAT, recorder.beats(), 20ms));
+    EXPECT_EQ(recorder.entries().size(), atClose);
+    EXPECT_EQ(GetTempo(handle), 0u);
+  }
+}
+
+TEST_F(SyncTimerTest, ManyOpensAndClosesAtEveryStageJoinCleanly) {
+  Recorder recorder;
+  for (int round = 0; round < 50; ++round) {
+    Sync sync(recorder);
+    ASSERT_GT(sync.handle(), VX_HANDLE_FAILED_MAX);
+    ASSERT_EQ(SetTempo(sync.handle(), 100), VX_OK);
+    if (round % 3 != 0) StartSync(sync.handle());
+    if (round % 3 == 2) StopSync(sync.handle());
+  }
+  const size_t atEnd = recorder.entries().size();
+  EXPECT_TRUE(recorder.staysAt(VX_NOTIFY_BEAT, recorder.beats(), 20ms));
+  EXPECT_EQ(recorder.entries().size(), atEnd);
+}
+
+}  // namespace
