@@ -1,7 +1,10 @@
 // The built-in General MIDI synthesizer: FluidSynth playing one soundfont into the
-// system's audio output.
+// system's audio output, each message placed at the sample that matches the moment it was
+// put, plus one constant latency.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -12,15 +15,35 @@ namespace vx {
 class SynthOutput : public OutputDevice {
  public:
   // Loads soundfont and starts audio (JACK when a server runs, with client name
-  // "Kovrinta", else PipeWire/PulseAudio, else ALSA). Throws std::runtime_error when the
-  // soundfont cannot be loaded or no audio output can be opened.
+  // "Kovrinta" and its ports connected to the system playback ports, else
+  // PipeWire/PulseAudio, else ALSA); never starts a JACK server. Throws std::runtime_error
+  // when the soundfont cannot be loaded or no audio output can be opened.
   explicit SynthOutput(const std::string &soundfont);
+  // Stops audio (the audio thread is joined) and releases the synthesizer.
   ~SynthOutput() override;
 
+  // The delay from a put to the frame its message is placed at: a little over one audio
+  // period. FluidSynth then starts a note at its next 64-frame block, up to 63 frames
+  // later. Any thread.
+  std::chrono::nanoseconds latency() const;
+  // The audio driver in use: "jack", "pulseaudio" or "alsa". Any thread.
+  const std::string &audioDriver() const;
+  // How many messages reached the audio thread after their frame had passed and were
+  // played at the start of the buffer instead; stays 0 while the latency holds. Any thread.
+  uint64_t lateMessages() const;
+  // How many messages were dropped because the queue to the audio thread stayed full (the
+  // audio thread stopped running). Any thread.
+  uint64_t droppedMessages() const;
+
+  // Queues, in order with the messages put before it, the end of every voice and a reset
+  // of the controllers on all 16 channels. Called with the entry lock held.
   void reset() override;
+  // Drops every message queued and not yet played; a queued reset still happens. Called
+  // with the entry lock held.
   void flush() override;
 
  protected:
+  // Stamps the message with the monotonic clock and queues it for the audio thread.
   void send(const uint8_t *bytes, std::size_t length) override;
 
  private:
