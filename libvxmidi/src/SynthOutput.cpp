@@ -129,6 +129,10 @@ struct SynthOutput::Impl {
 };
 
 SynthOutput::Impl::Impl(const std::string &soundfont) : settings(new_fluid_settings()) {
+  // FluidSynth writes its information messages to standard output, which belongs to the
+  // program (the command-line tools print their results there).
+  fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+  fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
   if (!settings) throw std::runtime_error("cannot create synthesizer settings");
   fluid_settings_t *s = settings.get();
 
