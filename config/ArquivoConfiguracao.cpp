@@ -1,0 +1,150 @@
+#include "config/ArquivoConfiguracao.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include "config/LeitorIni.h"
+#include "config/TextoCodificado.h"
+#include "ui/Bateria.h"
+
+namespace {
+
+const QString secaoGeral = QStringLiteral("geral");
+
+struct ConfiguracaoTeste {
+  bool ativa = false;
+  ArquivoConfiguracao::Local local;
+};
+
+ConfiguracaoTeste &configuracaoTeste() {
+  static ConfiguracaoTeste configuracao;
+  return configuracao;
+}
+
+// Never destroyed in a run: the sequencer and the windows use it until the process ends.
+ArquivoConfiguracao *&instanciaUnica() {
+  static ArquivoConfiguracao *configuracao = nullptr;
+  return configuracao;
+}
+
+// "Kovrinta" -> "Kovrinta.ini", "Kovrinta.exe" -> "Kovrinta.ini". A leading dot does not
+// start an extension.
+QString nomeDoArquivo(const QString &nomePrograma) {
+  const QString nome = nomePrograma.isEmpty() ? QStringLiteral("Kovrinta") : nomePrograma;
+  const qsizetype ponto = nome.lastIndexOf(u'.');
+  return (ponto > 0 ? nome.left(ponto) : nome) + QStringLiteral(".ini");
+}
+
+bool lerInteiro(const LeitorIni &ini, const QString &chave, const QString &padrao, int &valor) {
+  bool ok = false;
+  const int lido = ini.lerTexto(secaoGeral, chave, padrao).toInt(&ok, 10);
+  if (ok) valor = lido;
+  return ok;
+}
+
+}  // namespace
+
+ArquivoConfiguracao &ArquivoConfiguracao::instancia() {
+  ArquivoConfiguracao *&configuracao = instanciaUnica();
+  if (!configuracao) {
+    const ConfiguracaoTeste &teste = configuracaoTeste();
+    configuracao = new ArquivoConfiguracao(teste.ativa ? teste.local : localPadrao());
+  }
+  return *configuracao;
+}
+
+void ArquivoConfiguracao::configurarParaTestes(const Local &local) {
+  configuracaoTeste() = {true, local};
+}
+
+void ArquivoConfiguracao::reiniciarParaTestes() {
+  delete instanciaUnica();
+  instanciaUnica() = nullptr;
+}
+
+ArquivoConfiguracao::Local ArquivoConfiguracao::localPadrao() {
+  const QString configuracoes =
+      QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  return {QCoreApplication::applicationDirPath(),
+          QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
+          configuracoes.isEmpty() ? QString() : configuracoes + QStringLiteral("/Kovrinta")};
+}
+
+// The file lies beside the program. An installed program's folder cannot be written, so
+// the settings then live in the user's folder, read from there once a save made them;
+// until then a file shipped beside the program still gives the first settings.
+ArquivoConfiguracao::ArquivoConfiguracao(const Local &local)
+    : nomeArquivo(nomeDoArquivo(local.nomePrograma)) {
+  const QString noPrograma = QDir(local.pastaPrograma).filePath(nomeArquivo);
+  const QFileInfo pasta(local.pastaPrograma);
+  QString caminhoLeitura = noPrograma;
+  if (pasta.isDir() && pasta.isWritable()) {
+    pastaEscrita = local.pastaPrograma;
+    caminhoEscrita = noPrograma;
+  } else if (!local.pastaUsuario.isEmpty()) {
+    pastaEscrita = local.pastaUsuario;
+    caminhoEscrita = QDir(local.pastaUsuario).filePath(nomeArquivo);
+    if (QFileInfo::exists(caminhoEscrita)) caminhoLeitura = caminhoEscrita;
+  }
+  try {
+    ler(caminhoLeitura);
+  } catch (...) {
+    // The settings never stop the start-up: whatever was read stays, the rest is default.
+  }
+}
+
+ArquivoConfiguracao::~ArquivoConfiguracao() = default;
+
+// The keys are read in file order; the first value that is not a whole number ends the
+// reading: volume and visualizacao fall back to their defaults, a driver not yet read
+// stays 0 and idioma keeps what was read (empty when "driver" was the bad one).
+void ArquivoConfiguracao::ler(const QString &caminho) {
+  QString texto;
+  QFile arquivo(caminho);
+  if (arquivo.open(QIODevice::ReadOnly)) texto = decodificarTexto(arquivo.readAll());
+  const LeitorIni ini(texto);
+
+  auto falhou = [this] {
+    volume = 127;
+    visualizacao = 0;
+  };
+  if (!lerInteiro(ini, QStringLiteral("driver"), QStringLiteral("0"), driver)) return falhou();
+  idioma = ini.lerTexto(secaoGeral, QStringLiteral("idioma"), QStringLiteral("English"));
+  if (!lerInteiro(ini, QStringLiteral("volume"), QStringLiteral("127"), volume)) return falhou();
+  if (!lerInteiro(ini, QStringLiteral("visualizacao"), QStringLiteral("0"), visualizacao))
+    return falhou();
+}
+
+void ArquivoConfiguracao::setInstrumento(int tipo, PainelInstrumento *painel) {
+  tipoInstrumento = tipo;
+  // The new kit exists before the old one goes; nothing keeps the old pointer, as the
+  // sequencer asks for the instrument on every tick.
+  instrumentoProprio = std::make_unique<Bateria>(painel);
+  instrumento = instrumentoProprio.get();
+}
+
+void ArquivoConfiguracao::salvar() {
+  if (caminhoEscrita.isEmpty()) return;
+  try {
+    if (!QDir().mkpath(pastaEscrita)) return;
+    const QByteArray conteudo = (QStringLiteral("[geral]\r\ndriver=") + QString::number(driver) +
+                                 QStringLiteral("\r\nvolume=") + QString::number(volume) +
+                                 QStringLiteral("\r\nidioma=") + idioma + QStringLiteral("\r\n"))
+                                    .toUtf8();
+    // QSaveFile writes a temporary file in the same folder and renames it over the old one
+    // on commit; until then the old file is untouched.
+    QSaveFile arquivo(caminhoEscrita);
+    if (!arquivo.open(QIODevice::WriteOnly)) return;
+    if (arquivo.write(conteudo) != conteudo.size() || (antesDeSubstituir && !antesDeSubstituir())) {
+      arquivo.cancelWriting();
+      return;
+    }
+    arquivo.commit();
+  } catch (...) {
+    // A save that fails leaves the old file and the settings as they are.
+  }
+}

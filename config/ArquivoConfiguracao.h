@@ -1,0 +1,103 @@
+// The user's settings kept between runs (device, volume, language), and the run-time
+// state several windows share: the per-track enable flags and the drum-kit display.
+#pragma once
+
+#include <QString>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "ui/Instrumento.h"
+
+class PainelInstrumento;
+
+class ArquivoConfiguracao {
+ public:
+  // Where the configuration file is looked for.
+  struct Local {
+    QString pastaPrograma;  // the program's folder
+    QString nomePrograma;   // the program's file name, without folder
+    QString pastaUsuario;   // used when pastaPrograma cannot be written
+  };
+
+  // The single instance; the first call reads the file (or takes the defaults) and never
+  // fails. Needs the application object. User-interface thread.
+  static ArquivoConfiguracao &instancia();
+  // Makes the next instancia() use local; for tests.
+  static void configurarParaTestes(const Local &local);
+  // Destroys the single instance, with its instrument; for tests.
+  static void reiniciarParaTestes();
+  // The program's own place: its folder and file name, and $XDG_CONFIG_HOME/Kovrinta
+  // (~/.config/Kovrinta by default).
+  static Local localPadrao();
+
+  // Reads the configuration file of local; missing or unusable values take the defaults.
+  explicit ArquivoConfiguracao(const Local &local);
+  ~ArquivoConfiguracao();
+
+  // The file name (the program's name with its extension replaced by "ini", or ".ini"
+  // appended) and the full path that is read and written.
+  const QString &getNomeArquivo() const { return nomeArquivo; }
+  const QString &getCaminhoArquivo() const { return caminhoEscrita; }
+
+  // Index of the chosen MIDI output device; -1 when none has been chosen yet.
+  int getDriver() const { return driver; }
+  void setDriver(int indice) { driver = indice; }
+  // Master volume.
+  int getVolume() const { return volume; }
+  void setVolume(int valor) { volume = valor; }
+  // Display name of the configured language; there is no setter, as a language picked in
+  // the chooser is used for the run only.
+  const QString &getIdioma() const { return idioma; }
+  int getVisualizacao() const { return visualizacao; }
+  int getTipoInstrumento() const { return tipoInstrumento; }
+
+  // Whether track indice (0..15) of the open song plays; false for any other index. Read
+  // by the sequencer on every tick.
+  bool isTrilhaAtiva(int indice) const {
+    return static_cast<unsigned>(indice) < trilhasAtivas.size() && trilhasAtivas[indice];
+  }
+  // Sets flag indice (0..15); any other index is ignored.
+  void setTrilhaAtiva(int indice, bool ativa) {
+    if (static_cast<unsigned>(indice) < trilhasAtivas.size()) trilhasAtivas[indice] = ativa;
+  }
+
+  // Keeps tipo and makes a new drum-kit display on painel the current instrument,
+  // whatever the kind; a previous one is destroyed. Needs the QApplication.
+  void setInstrumento(int tipo, PainelInstrumento *painel = nullptr);
+  // The current instrument; nullptr before setInstrumento. Read on every tick.
+  Instrumento *getInstrumento() const { return instrumento; }
+  // Test seam: makes instrumento (not owned, nullptr allowed) the current instrument, so a
+  // test can record what the kit is told; passing back the previous pointer restores it.
+  void instrumentoParaTestes(Instrumento *outro) { instrumento = outro; }
+
+  // Replaces the file by exactly "[geral]", "driver=", "volume=", "idioma=" lines (CR LF,
+  // UTF-8). The new text is written beside the old file and renamed over it, so a failure
+  // at any point (unwritable folder, full disk) leaves the old file whole; failures are
+  // ignored and the settings in memory stay as they are. Never throws.
+  void salvar();
+
+  // Test seam: called after the new text is written and before it replaces the old file;
+  // answering false abandons the save there, as a crash at that moment would.
+  void setAntesDeSubstituirParaTestes(std::function<bool()> verificacao) {
+    antesDeSubstituir = std::move(verificacao);
+  }
+
+ private:
+  void ler(const QString &caminho);
+
+  QString nomeArquivo;
+  QString idioma;
+  int driver = 0;
+  int tipoInstrumento = 0;
+  int volume = 127;
+  int visualizacao = 0;
+  std::array<bool, 16> trilhasAtivas{};
+  // The drum kit that setInstrumento made, and the current instrument (normally that one).
+  std::unique_ptr<Instrumento> instrumentoProprio;
+  Instrumento *instrumento = nullptr;
+
+  QString pastaEscrita;
+  QString caminhoEscrita;
+  std::function<bool()> antesDeSubstituir;
+};

@@ -1,0 +1,262 @@
+// The configuration file: reading with its defaults, saving safely, and the shared
+// run-time state (track flags, instrument).
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <climits>
+
+#include "ArquivosTeste.h"
+#include "config/ArquivoConfiguracao.h"
+#include "ui/Bateria.h"
+#include "ui/PainelInstrumento.h"
+
+using kovrinta::test::dadoTeste;
+using kovrinta::test::gravar;
+using kovrinta::test::lerTudo;
+
+namespace {
+
+ArquivoConfiguracao::Local localEm(const QString &pasta, const QString &programa = "Kovrinta") {
+  return {pasta, programa, pasta + "/usuario"};
+}
+
+// Files in pasta, hidden ones included: a save must leave no temporary file behind.
+QStringList conteudo(const QString &pasta) {
+  return QDir(pasta).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+class ArquivoConfiguracaoTeste : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(pasta.isValid()); }
+  QString caminho(const QString &nome) const { return pasta.filePath(nome); }
+  QTemporaryDir pasta;
+};
+
+}  // namespace
+
+// --- reading -------------------------------------------------------------------------
+
+TEST_F(ArquivoConfiguracaoTeste, WithoutFileTakesDefaults) {
+  ArquivoConfiguracao configuracao(localEm(pasta.path()));
+  EXPECT_EQ(configuracao.getDriver(), 0);
+  EXPECT_EQ(configuracao.getIdioma(), "English");
+  EXPECT_EQ(configuracao.getVolume(), 127);
+  EXPECT_EQ(configuracao.getVisualizacao(), 0);
+  EXPECT_EQ(configuracao.getInstrumento(), nullptr);
+  for (int i = 0; i < 16; ++i) EXPECT_FALSE(configuracao.isTrilhaAtiva(i)) << i;
+}
+
+TEST(ArquivoConfiguracaoLeitura, ReadsWithIniConventions) {
+  // Section and keys in other letter cases, blanks and a tab around values, a quoted
+  // value, a comment line.
+  ArquivoConfiguracao configuracao(localEm(dadoTeste("config/valid/utf-8")));
+  EXPECT_EQ(configuracao.getDriver(), 4);
+  EXPECT_EQ(configuracao.getIdioma(), QString::fromUtf8("Português (Brasil)"));
+  EXPECT_EQ(configuracao.getVolume(), 100);
+  EXPECT_EQ(configuracao.getVisualizacao(), 1);
+}
+
+TEST(ArquivoConfiguracaoLeitura, ReadsWindows1252File) {
+  ArquivoConfiguracao configuracao(localEm(dadoTeste("config/valid/windows-1252")));
+  EXPECT_EQ(configuracao.getDriver(), 2);
+  EXPECT_EQ(configuracao.getVolume(), 64);
+  EXPECT_EQ(configuracao.getIdioma(), QString::fromUtf8("Español"));
+}
+
+TEST(ArquivoConfiguracaoLeitura, AccentedProgramNameNamesTheFile) {
+  ArquivoConfiguracao configuracao(
+      localEm(dadoTeste("config/valid/nome-acentuado"), QString::fromUtf8("Percussão")));
+  EXPECT_EQ(configuracao.getNomeArquivo(), QString::fromUtf8("Percussão.ini"));
+  EXPECT_EQ(configuracao.getDriver(), 1);
+  EXPECT_EQ(configuracao.getVolume(), 80);
+  EXPECT_EQ(configuracao.getIdioma(), QString::fromUtf8("Português (Brasil)"));
+}
+
+TEST(ArquivoConfiguracaoLeitura, FileNameReplacesTheExtension) {
+  const QString pasta = dadoTeste("config/valid/utf-8");
+  EXPECT_EQ(ArquivoConfiguracao(localEm(pasta, "Kovrinta")).getNomeArquivo(), "Kovrinta.ini");
+  EXPECT_EQ(ArquivoConfiguracao(localEm(pasta, "Kovrinta.exe")).getNomeArquivo(), "Kovrinta.ini");
+  EXPECT_EQ(ArquivoConfiguracao(localEm(pasta, "kovrinta.bin.x")).getNomeArquivo(),
+            "kovrinta.bin.ini");
+  EXPECT_EQ(ArquivoConfiguracao(localEm(pasta, ".kovrinta")).getNomeArquivo(), ".kovrinta.ini");
+}
+
+TEST(ArquivoConfiguracaoLeitura, DriverOfLettersLeavesDefaultsAndEmptyLanguage) {
+  ArquivoConfiguracao configuracao(localEm(dadoTeste("config/invalid/driver-letras")));
+  EXPECT_EQ(configuracao.getDriver(), 0);
+  EXPECT_EQ(configuracao.getVolume(), 127);
+  EXPECT_EQ(configuracao.getIdioma(), "");
+}
+
+TEST(ArquivoConfiguracaoLeitura, VolumeOfLettersKeepsDeviceAndLanguage) {
+  ArquivoConfiguracao configuracao(localEm(dadoTeste("config/invalid/volume-letras")));
+  EXPECT_EQ(configuracao.getDriver(), 3);
+  EXPECT_EQ(configuracao.getIdioma(), QString::fromUtf8("Español"));
+  EXPECT_EQ(configuracao.getVolume(), 127);
+  EXPECT_EQ(configuracao.getVisualizacao(), 0);
+}
+
+TEST(ArquivoConfiguracaoLeitura, VisualizacaoOfLettersResetsVolume) {
+  ArquivoConfiguracao configuracao(localEm(dadoTeste("config/invalid/visualizacao-letras")));
+  EXPECT_EQ(configuracao.getDriver(), 5);
+  EXPECT_EQ(configuracao.getIdioma(), QString::fromUtf8("Español"));
+  EXPECT_EQ(configuracao.getVolume(), 127);
+  EXPECT_EQ(configuracao.getVisualizacao(), 0);
+}
+
+TEST_F(ArquivoConfiguracaoTeste, EdgeValues) {
+  struct Caso {
+    const char *texto;
+    int driver;
+    const char *idioma;
+    int volume;
+  };
+  const Caso casos[] = {
+      {"[geral]\ndriver=-1\nvolume=5\nidioma=English\n", -1, "English", 5},
+      // An empty value is not a whole number.
+      {"[geral]\ndriver=\nvolume=5\n", 0, "", 127},
+      {"[geral]\ndriver=1\nidioma=X\nvolume=99999999999\n", 1, "X", 127},
+      // A ";" inside a value is part of it; CR-only line ends.
+      {"[geral]\ridioma=Rock; Pop\rdriver=2\r", 2, "Rock; Pop", 127},
+  };
+  for (const Caso &caso : casos) {
+    ASSERT_TRUE(gravar(caminho("Kovrinta.ini"), caso.texto));
+    ArquivoConfiguracao configuracao(localEm(pasta.path()));
+    EXPECT_EQ(configuracao.getDriver(), caso.driver) << caso.texto;
+    EXPECT_EQ(configuracao.getIdioma(), caso.idioma) << caso.texto;
+    EXPECT_EQ(configuracao.getVolume(), caso.volume) << caso.texto;
+  }
+}
+
+// --- saving --------------------------------------------------------------------------
+
+TEST_F(ArquivoConfiguracaoTeste, SaveWritesExactlyFourLines) {
+  ASSERT_TRUE(gravar(caminho("Kovrinta.ini"),
+                     QString::fromUtf8("[outra]\nchave=1\n[geral]\ndriver=3\nvolume=90\n"
+                                       "visualizacao=1\nidioma=Português (Brasil)\nextra=x\n")
+                         .toUtf8()));
+  ArquivoConfiguracao configuracao(localEm(pasta.path()));
+  configuracao.setDriver(-1);
+  configuracao.setVolume(55);
+  configuracao.salvar();
+
+  EXPECT_EQ(lerTudo(caminho("Kovrinta.ini")),
+            QString::fromUtf8("[geral]\r\ndriver=-1\r\nvolume=55\r\nidioma=Português (Brasil)\r\n")
+                .toUtf8());
+  EXPECT_EQ(conteudo(pasta.path()), QStringList{"Kovrinta.ini"});
+
+  ArquivoConfiguracao relido(localEm(pasta.path()));
+  EXPECT_EQ(relido.getDriver(), -1);
+  EXPECT_EQ(relido.getVolume(), 55);
+  EXPECT_EQ(relido.getIdioma(), QString::fromUtf8("Português (Brasil)"));
+}
+
+TEST_F(ArquivoConfiguracaoTeste, SaveWhereNothingCanBeWrittenChangesNothing) {
+  // A path below a regular file cannot become a folder, not even for root.
+  const QByteArray bloqueio = "not a folder";
+  ASSERT_TRUE(gravar(caminho("bloqueio"), bloqueio));
+  const ArquivoConfiguracao::Local local{caminho("bloqueio/programa"), "Kovrinta",
+                                         caminho("bloqueio/usuario")};
+  ArquivoConfiguracao configuracao(local);
+  configuracao.setDriver(6);
+  configuracao.setVolume(12);
+
+  EXPECT_NO_THROW(configuracao.salvar());
+  EXPECT_EQ(configuracao.getDriver(), 6);
+  EXPECT_EQ(configuracao.getVolume(), 12);
+  EXPECT_EQ(configuracao.getIdioma(), "English");
+  EXPECT_EQ(lerTudo(caminho("bloqueio")), bloqueio);
+  EXPECT_EQ(conteudo(pasta.path()), QStringList{"bloqueio"});
+}
+
+TEST_F(ArquivoConfiguracaoTeste, SaveInterruptedBeforeReplacingKeepsOldFile) {
+  const QByteArray antigo = "[geral]\r\ndriver=3\r\nvolume=90\r\nidioma=English\r\nextra=1\r\n";
+  ASSERT_TRUE(gravar(caminho("Kovrinta.ini"), antigo));
+  ArquivoConfiguracao configuracao(localEm(pasta.path()));
+  configuracao.setDriver(4);
+  int chamadas = 0;
+  configuracao.setAntesDeSubstituirParaTestes([&] {
+    ++chamadas;
+    return false;
+  });
+
+  configuracao.salvar();
+  EXPECT_EQ(chamadas, 1);
+  EXPECT_EQ(lerTudo(caminho("Kovrinta.ini")), antigo);
+  EXPECT_EQ(conteudo(pasta.path()), QStringList{"Kovrinta.ini"});
+
+  // The same save, let through, does replace the file.
+  configuracao.setAntesDeSubstituirParaTestes([] { return true; });
+  configuracao.salvar();
+  EXPECT_EQ(lerTudo(caminho("Kovrinta.ini")),
+            QByteArray("[geral]\r\ndriver=4\r\nvolume=90\r\nidioma=English\r\n"));
+}
+
+TEST_F(ArquivoConfiguracaoTeste, UnwritableProgramFolderUsesUserFolder) {
+  ASSERT_TRUE(gravar(caminho("bloqueio"), "x"));
+  const ArquivoConfiguracao::Local local{caminho("bloqueio/programa"), "Kovrinta",
+                                         caminho("config/Kovrinta")};
+  {
+    ArquivoConfiguracao configuracao(local);
+    EXPECT_EQ(configuracao.getCaminhoArquivo(), caminho("config/Kovrinta/Kovrinta.ini"));
+    configuracao.setDriver(7);
+    configuracao.salvar();
+  }
+  EXPECT_EQ(lerTudo(caminho("config/Kovrinta/Kovrinta.ini")),
+            QByteArray("[geral]\r\ndriver=7\r\nvolume=127\r\nidioma=English\r\n"));
+  ArquivoConfiguracao relido(local);
+  EXPECT_EQ(relido.getDriver(), 7);
+}
+
+// --- run-time state ------------------------------------------------------------------
+
+TEST_F(ArquivoConfiguracaoTeste, TrackFlagsCoverSixteenTracksOnly) {
+  ArquivoConfiguracao configuracao(localEm(pasta.path()));
+  for (int i = 0; i < 16; i += 2) configuracao.setTrilhaAtiva(i, true);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(configuracao.isTrilhaAtiva(i), i % 2 == 0) << i;
+
+  for (int i = 0; i < 16; ++i) configuracao.setTrilhaAtiva(i, true);
+  for (int fora : {-1, 16, 17, 1000, INT_MIN, INT_MAX}) {
+    configuracao.setTrilhaAtiva(fora, false);
+    EXPECT_FALSE(configuracao.isTrilhaAtiva(fora)) << fora;
+  }
+  for (int i = 0; i < 16; ++i) EXPECT_TRUE(configuracao.isTrilhaAtiva(i)) << i;
+}
+
+TEST_F(ArquivoConfiguracaoTeste, SetInstrumentoMakesADrumKitWhateverTheKind) {
+  PainelInstrumento painel;
+  ArquivoConfiguracao configuracao(localEm(pasta.path()));
+  configuracao.setInstrumento(0);
+  Instrumento *primeiro = configuracao.getInstrumento();
+  EXPECT_NE(dynamic_cast<Bateria *>(primeiro), nullptr);
+  EXPECT_EQ(configuracao.getTipoInstrumento(), 0);
+
+  configuracao.setInstrumento(3, &painel);
+  Instrumento *segundo = configuracao.getInstrumento();
+  EXPECT_NE(dynamic_cast<Bateria *>(segundo), nullptr);
+  EXPECT_EQ(configuracao.getTipoInstrumento(), 3);
+
+  // A test's own instrument stands in and gives the kit back.
+  Instrumento gravador;
+  configuracao.instrumentoParaTestes(&gravador);
+  EXPECT_EQ(configuracao.getInstrumento(), &gravador);
+  configuracao.instrumentoParaTestes(segundo);
+  EXPECT_EQ(configuracao.getInstrumento(), segundo);
+}
+
+TEST_F(ArquivoConfiguracaoTeste, SingleInstanceReadsOnceUntilReset) {
+  ASSERT_TRUE(gravar(caminho("Kovrinta.ini"), "[geral]\ndriver=9\n"));
+  ArquivoConfiguracao::configurarParaTestes(localEm(pasta.path()));
+  ArquivoConfiguracao::reiniciarParaTestes();
+  ArquivoConfiguracao &configuracao = ArquivoConfiguracao::instancia();
+  EXPECT_EQ(configuracao.getDriver(), 9);
+
+  ASSERT_TRUE(gravar(caminho("Kovrinta.ini"), "[geral]\ndriver=2\n"));
+  EXPECT_EQ(&ArquivoConfiguracao::instancia(), &configuracao);
+  EXPECT_EQ(ArquivoConfiguracao::instancia().getDriver(), 9);
+
+  ArquivoConfiguracao::reiniciarParaTestes();
+  EXPECT_EQ(ArquivoConfiguracao::instancia().getDriver(), 2);
+  ArquivoConfiguracao::reiniciarParaTestes();
+}
