@@ -23,6 +23,7 @@ class FakeLibrary {
     queueInput = control<FakeQueueInputFn>("FakeQueueInput");
     notify = control<FakeNotifyFn>("FakeNotify");
     setFile = control<FakeSetFileFn>("FakeSetFile");
+    forwardFiles = control<FakeForwardFilesFn>("FakeForwardFiles");
     reset();
   }
   ~FakeLibrary() {
@@ -39,6 +40,7 @@ class FakeLibrary {
   FakeQueueInputFn queueInput = nullptr;
   FakeNotifyFn notify = nullptr;
   FakeSetFileFn setFile = nullptr;
+  FakeForwardFilesFn forwardFiles = nullptr;
 
  private:
   template <class F>

@@ -20,6 +20,8 @@ typedef void (*FakeQueueInputFn)(VxMidiEvent event);
 // Makes OpenSMF of a non-empty name answer a file of tracks tracks, whose ReadSMF serves
 // events events in all (note-ons of delta 1), counted across tracks until RewindSMF.
 typedef void (*FakeSetFileFn)(uint32_t tracks, uint32_t events);
+// Sends the file entries to the real library of that file (nullptr: back to scripted files).
+typedef void (*FakeForwardFilesFn)(const char *realLibraryFile);
 // Calls the sink given at the last open with message, from a thread of the library's own,
 // and waits for that thread.
 typedef void (*FakeNotifyFn)(uint32_t message);

@@ -1,0 +1,155 @@
+#include "midi/SaidaMIDI.h"
+
+#include <QStringDecoder>
+#include <algorithm>
+
+#include "TVxMidi.h"
+#include "TVxMidiOut.h"
+#include "TVxMidiSMF.h"
+#include "TVxMidiScore.h"
+#include "TVxMidiTrack.h"
+
+namespace {
+
+// The open parameter every device is opened with.
+constexpr uint32_t parametroAbertura = 78624;
+
+int &dispositivoInicial() {
+  static int dispositivo = 0;
+  return dispositivo;
+}
+
+}  // namespace
+
+void SaidaMIDI::setDispositivoInicial(int dispositivo) {
+  dispositivoInicial() = dispositivo;
+}
+
+// A failure while the components are created (the library cannot be loaded) leaves no
+// instance, so the next call tries again; later failures are swallowed and the instance is
+// kept as far as it got.
+SaidaMIDI &SaidaMIDI::instancia() {
+  static std::unique_ptr<SaidaMIDI> instancia;
+  if (!instancia) instancia.reset(new SaidaMIDI());
+  return *instancia;
+}
+
+SaidaMIDI::SaidaMIDI()
+    : vxMidi(std::make_unique<TVxMidi>()),
+      saida(std::make_unique<TVxMidiOut>()),
+      arquivoMidi(std::make_unique<TVxMidiSMF>()),
+      partitura(std::make_unique<TVxMidiScore>(0)) {
+  try {
+    saida->VxMidi = vxMidi.get();
+    arquivoMidi->VxMidi = vxMidi.get();
+    saida->SetScore(partitura.get());
+    arquivoMidi->SetScore(partitura.get());
+    if (!saida->IsOpen() && dispositivoInicial() >= 0)
+      saida->Open(static_cast<uint16_t>(dispositivoInicial()), parametroAbertura);
+    volumeGeral = 100;
+    aplicarVolumes();
+  } catch (const std::exception &) {
+  }
+}
+
+SaidaMIDI::~SaidaMIDI() {
+  // The components go before the library they point to.
+  saida.reset();
+  arquivoMidi.reset();
+}
+
+bool SaidaMIDI::abrirDispositivo(int dispositivo) {
+  if (saida->IsOpen()) saida->Close();
+  return saida->Open(static_cast<uint16_t>(dispositivo), parametroAbertura);
+}
+
+// Every device is listed, also one without a description, so that a name's place in the
+// list is always the number that opens it.
+QStringList SaidaMIDI::listarDispositivos() {
+  QStringList nomes;
+  const int n = saida->GetNumDevices();
+  for (int i = 0; i < n; ++i) {
+    char descricao[VX_DESCRIPTION_SIZE] = {};
+    vxMidi->entries().GetMidiOutDescription(static_cast<uint32_t>(i), descricao);
+    descricao[VX_DESCRIPTION_SIZE - 1] = '\0';
+    const QString nome = QString::fromUtf8(descricao);
+    nomes << (nome.isEmpty() ? QStringLiteral("MIDI %1").arg(i) : nome);
+  }
+  return nomes;
+}
+
+void SaidaMIDI::enviarMensagem(int status, int dado1, int dado2) {
+  const VxMidiEvent evento{0, static_cast<uint8_t>(status), static_cast<uint8_t>(dado1),
+                           static_cast<uint8_t>(dado2), 0};
+  saida->Put(evento);
+}
+
+void SaidaMIDI::enviarNoteOn(int canal, int velocidade, int nota) {
+  enviarMensagem(0x90 + canal, nota, velocidade);
+}
+
+void SaidaMIDI::enviarNoteOff(int canal, int nota) {
+  enviarMensagem(0x90 + canal, nota, 0);
+}
+
+void SaidaMIDI::setPrograma(int canal, int programa) {
+  if (programa == 128) return;
+  enviarMensagem(0xB0 + canal, 0, 0);
+  enviarMensagem(0xC0 + canal, programa, 0);
+}
+
+void SaidaMIDI::enviarProgramaBateria() {
+  enviarMensagem(0xC9, 0, 0);
+}
+
+void SaidaMIDI::setVolume(int percentual) {
+  volumeGeral = percentual;
+  aplicarVolumes();
+}
+
+void SaidaMIDI::aplicarVolumes() {
+  const int valor = 127 * std::clamp(volumeGeral, 0, 100) / 100;
+  for (int canal = 0; canal < 16; ++canal) enviarMensagem(0xB0 + canal, 7, valor);
+}
+
+void SaidaMIDI::resetarControladores() {
+  for (int canal = 0; canal < 16; ++canal) enviarMensagem(0xB0 + canal, 121, 0);
+}
+
+void SaidaMIDI::silenciar() {
+  if (saida->IsOpen()) saida->Reset();
+}
+
+void SaidaMIDI::fecharArquivo() {
+  if (!arquivoAberto) return;
+  saida->Sync = nullptr;
+  arquivoMidi->Rewind();
+  arquivoMidi->Close();
+  arquivoAberto = false;
+}
+
+int SaidaMIDI::getNumTrilhasArquivo() {
+  return static_cast<int>(arquivoMidi->GetNumTracks());
+}
+
+QString SaidaMIDI::getNomeTrilha(int indice) {
+  if (!arquivoMidi->IsOpen() || indice < 0 || indice >= partitura->GetNumTracks()) return {};
+  const TVxMidiMeta nome = arquivoMidi->ReadMeta(partitura->GetTrack(indice), 3);
+  if (!nome.found()) return {};
+  const std::size_t limite = std::min<std::size_t>(nome.data.size(), 99);
+  const auto fim = std::find(nome.data.begin(), nome.data.begin() + limite, 0);
+  const QByteArray texto(reinterpret_cast<const char *>(nome.data.data()),
+                         static_cast<int>(fim - nome.data.begin()));
+  // Names are UTF-8 in newer files and a single-byte code page in older ones.
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  const QString nomeUtf8 = utf8(texto);
+  return utf8.hasError() ? QString::fromLatin1(texto) : nomeUtf8;
+}
+
+int SaidaMIDI::getAndamentoArquivo() {
+  if (!arquivoMidi->IsOpen() || partitura->GetNumTracks() == 0) return -1;
+  const TVxMidiMeta tempo = arquivoMidi->ReadMeta(partitura->GetTrack(0), 0x51);
+  if (!tempo.found() || tempo.data.size() < 3) return -1;
+  const int microssegundos = tempo.data[0] << 16 | tempo.data[1] << 8 | tempo.data[2];
+  return microssegundos == 0 ? -1 : 60000000 / microssegundos;
+}

@@ -1,0 +1,16 @@
+#include "playback/AcessoGui.h"
+
+#include "playback/VisorReproducao.h"
+
+AcessoGui &AcessoGui::instancia() {
+  static AcessoGui acesso;
+  return acesso;
+}
+
+void AcessoGui::mostrarAndamento(int bpm) {
+  if (visor) visor->exibirAndamento(bpm);
+}
+
+void AcessoGui::atualizarPosicao() {
+  if (visor) visor->avancarTempo();
+}

@@ -1,0 +1,35 @@
+#include "song/EventoSequenciamento.h"
+
+#include "midi/SaidaMIDI.h"
+#include "playback/AcessoGui.h"
+#include "playback/Sequenciador.h"
+
+namespace {
+constexpr int canalBateria = 9;
+}
+
+void EventoNoteOn::transpor(int n) {
+  if (canal != canalBateria) nota += n;
+}
+
+void EventoNoteOn::executar() {
+  SaidaMIDI::instancia().enviarNoteOn(canal, velocidade, nota);
+}
+
+void EventoNoteOff::transpor(int n) {
+  if (canal != canalBateria) nota += n;
+}
+
+void EventoNoteOff::executar() {
+  SaidaMIDI::instancia().enviarNoteOff(canal, nota);
+}
+
+void EventoGenerico::executar() {
+  SaidaMIDI::instancia().enviarMensagem(status, dado1, dado2);
+}
+
+void EventoAndamento::executar() {
+  if (bpm <= 0) return;
+  AcessoGui::instancia().mostrarAndamento(bpm);
+  Sequenciador::instancia().setAndamento(bpm);
+}

@@ -1,0 +1,30 @@
+// Plays a song on the terminal: the front end of kovrinta-song --play.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "playback/VisorReproducao.h"
+
+class QSocketNotifier;
+
+class JogadorTerminal : public QObject, public VisorReproducao {
+ public:
+  JogadorTerminal();
+  ~JogadorTerminal() override;
+
+  // Opens device dispositivo, loads arquivo and plays it to its end; answers the exit
+  // status: 0 after a complete play, 1 for a file or device that fails, 130 after Ctrl-C.
+  int tocar(int dispositivo, const QString &arquivo);
+
+  void exibirAndamento(int bpm) override;
+  void avancarTempo() override;
+
+ private:
+  void interrompido();
+  void terminar(int status);
+
+  std::unique_ptr<QSocketNotifier> sinal;
+  int andamento = 0;
+};

@@ -1,0 +1,81 @@
+// kovrinta-song: prints the song Kovrinta builds from a MIDI file, lists the output
+// devices, or plays a file on a device through the real sequencer.
+#include <QCoreApplication>
+#include <QStringList>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+#include "JogadorTerminal.h"
+#include "midi/SaidaMIDI.h"
+#include "song/GerenciadorMusica.h"
+
+namespace {
+
+int uso() {
+  std::fprintf(stderr,
+               "usage: kovrinta-song FILE          print the song built from FILE\n"
+               "       kovrinta-song --devices     list the output devices\n"
+               "       kovrinta-song --play N FILE play FILE on output device N\n");
+  return 2;
+}
+
+void imprimirMusica() {
+  const GerenciadorMusica &gerenciador = GerenciadorMusica::instancia();
+  const Musica &musica = *gerenciador.getMusicaAtual();
+  std::printf("song duracao=%d numTempos=%d trilhas=%d\n", gerenciador.getDuracao(),
+              gerenciador.getNumTempos(), musica.getNumTrilhas());
+  for (int i = 0; i < musica.getNumTrilhas(); ++i) {
+    const Trilha &trilha = musica.getTrilha(i);
+    const QByteArray canal =
+        trilha.getCanal() < 0 ? QByteArray("-") : QByteArray::number(trilha.getCanal());
+    std::printf("track %d canal=%s bateria=%d eventos=%zu\n", i, canal.constData(),
+                trilha.isBateria() ? 1 : 0, trilha.getEventos().size());
+    for (const auto &e : trilha.getEventos()) {
+      const int p = e->getPosicao();
+      const int c = e->getCanal();
+      if (auto *on = dynamic_cast<const EventoNoteOn *>(e.get()))
+        std::printf("%d NoteOn canal=%d nota=%d velocidade=%d\n", p, c, on->getNota(),
+                    on->getVelocidade());
+      else if (auto *off = dynamic_cast<const EventoNoteOff *>(e.get()))
+        std::printf("%d NoteOff canal=%d nota=%d\n", p, c, off->getNota());
+      else if (auto *g = dynamic_cast<const EventoGenerico *>(e.get()))
+        std::printf("%d Generico status=%d canal=%d dado1=%d dado2=%d\n", p, g->getStatus(), c,
+                    g->getDado1(), g->getDado2());
+      else if (auto *a = dynamic_cast<const EventoAndamento *>(e.get()))
+        std::printf("%d Andamento canal=%d bpm=%d\n", p, c, a->getBpm());
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  QCoreApplication app(argc, argv);
+  const QStringList args = app.arguments().mid(1);
+  try {
+    if (args.size() == 1 && args[0] == "--devices") {
+      SaidaMIDI::setDispositivoInicial(-1);
+      const QStringList nomes = SaidaMIDI::instancia().listarDispositivos();
+      for (int i = 0; i < nomes.size(); ++i) std::printf("%d %s\n", i, qPrintable(nomes[i]));
+      return 0;
+    }
+    if (args.size() == 1 && !args[0].startsWith("--")) {
+      SaidaMIDI::setDispositivoInicial(-1);
+      SaidaMIDI::instancia().carregarMusica(args[0]);
+      imprimirMusica();
+      return 0;
+    }
+    if (args.size() == 3 && args[0] == "--play") {
+      bool numero = false;
+      const int dispositivo = args[1].toInt(&numero);
+      if (!numero || dispositivo < 0) return uso();
+      JogadorTerminal jogador;
+      return jogador.tocar(dispositivo, args[2]);
+    }
+  } catch (const std::exception &e) {
+    std::fprintf(stderr, "kovrinta-song: %s\n", e.what());
+    return 1;
+  }
+  return uso();
+}
