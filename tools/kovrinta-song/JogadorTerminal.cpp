@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <QTimer>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 
