@@ -78,6 +78,17 @@ int JogadorTerminal::tocar(int dispositivo, const QString &arquivo) {
   return QCoreApplication::exec();
 }
 
+void JogadorTerminal::ocuparInterface() {
+  carga = std::make_unique<QTimer>();
+  carga->setTimerType(Qt::PreciseTimer);
+  connect(carga.get(), &QTimer::timeout, this, [] {
+    const auto fim = std::chrono::steady_clock::now() + std::chrono::milliseconds(2);
+    while (std::chrono::steady_clock::now() < fim) {
+    }
+  });
+  carga->start(16);
+}
+
 void JogadorTerminal::exibirAndamento(int bpm) {
   andamento = bpm;
 }
