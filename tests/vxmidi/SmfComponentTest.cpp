@@ -2,24 +2,16 @@
 #include <gtest/gtest.h>
 
 #include "FakeLibrary.h"
+#include "Raised.h"
 #include "TVxMidiSMF.h"
 #include "TVxMidiScore.h"
 #include "TVxMidiSync.h"
 #include "TVxMidiTrack.h"
 
 using kovrinta::test::FakeLibrary;
+using kovrinta::test::raised;
 
 namespace {
-
-template <class Call>
-std::string raised(Call call) {
-  try {
-    call();
-  } catch (const EVxMidiException &e) {
-    return e.what();
-  }
-  return "";
-}
 
 class SmfComponent : public ::testing::Test {
  protected:

@@ -6,22 +6,14 @@
 
 #include "FakeLibrary.h"
 #include "QtWait.h"
+#include "Raised.h"
 #include "TVxMidiSync.h"
 
 using kovrinta::test::FakeLibrary;
+using kovrinta::test::raised;
 using kovrinta::test::waitFor;
 
 namespace {
-
-template <class Call>
-std::string raised(Call call) {
-  try {
-    call();
-  } catch (const EVxMidiException &e) {
-    return e.what();
-  }
-  return "";
-}
 
 TEST(SyncStates, OpenTwiceRecordsTheNewOptionsWithoutASecondLibraryCall) {
   FakeLibrary fake;
