@@ -74,11 +74,11 @@ def step_tick(bar, step, swing):
     return tick
 
 
-def groove(spec):
+def groove(groove_spec):
     notes = []
-    bars, swing = spec["bars"], spec.get("swing", False)
+    bars, swing = groove_spec["bars"], groove_spec.get("swing", False)
     for bar in range(bars):
-        for note, steps in spec["pattern"].items():
+        for note, steps in groove_spec["pattern"].items():
             for step, mark in enumerate(steps):
                 if mark == "." or (bar == bars - 1 and step >= 8 and note != KICK):
                     continue
@@ -97,9 +97,9 @@ def groove(spec):
     return track(events)
 
 
-def conductor(spec):
-    tempo = 60_000_000 // spec["bpm"]
-    name = spec["name"].encode()
+def conductor(groove_spec):
+    tempo = 60_000_000 // groove_spec["bpm"]
+    name = groove_spec["name"].encode()
     return track([(0, b"\xff\x03" + vlq(len(name)) + name),
                   (0, b"\xff\x58\x04\x04\x02\x18\x08"),
                   (0, b"\xff\x51\x03" + tempo.to_bytes(3, "big"))])
@@ -107,8 +107,8 @@ def conductor(spec):
 
 def main():
     folder = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    for file, spec in GROOVES.items():
-        data = chunk(b"MThd", struct.pack(">HHH", 1, 2, PPQ)) + conductor(spec) + groove(spec)
+    for file, groove_spec in GROOVES.items():
+        data = chunk(b"MThd", struct.pack(">HHH", 1, 2, PPQ)) + conductor(groove_spec) + groove(groove_spec)
         with open(os.path.join(folder, file + ".mid"), "wb") as out:
             out.write(data)
 
