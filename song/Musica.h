@@ -9,8 +9,11 @@
 
 class Musica {
  public:
-  // Appends trilha; the song owns it.
-  void adicionarTrilha(Trilha *trilha) { trilhas.emplace_back(trilha); }
+  // Appends trilha, complete, and indexes its events by tick; the song owns it.
+  void adicionarTrilha(Trilha *trilha) {
+    trilha->indexarPorPosicao();
+    trilhas.emplace_back(trilha);
+  }
   int getNumTrilhas() const { return static_cast<int>(trilhas.size()); }
   // The track at indice; throws std::out_of_range outside 0..getNumTrilhas()-1.
   Trilha &getTrilha(int indice) const { return *trilhas.at(static_cast<std::size_t>(indice)); }

@@ -7,15 +7,18 @@ void Trilha::adicionarEvento(EventoSequenciamento *evento) {
   indiceValido = false;
 }
 
+void Trilha::indexarPorPosicao() const {
+  if (indiceValido) return;
+  porPosicao.clear();
+  porPosicao.reserve(eventos.size());
+  for (const auto &e : eventos) porPosicao.push_back(e.get());
+  std::stable_sort(porPosicao.begin(), porPosicao.end(),
+                   [](auto *a, auto *b) { return a->getPosicao() < b->getPosicao(); });
+  indiceValido = true;
+}
+
 std::span<EventoSequenciamento *const> Trilha::eventosEm(int posicao) const {
-  if (!indiceValido) {
-    porPosicao.clear();
-    porPosicao.reserve(eventos.size());
-    for (const auto &e : eventos) porPosicao.push_back(e.get());
-    std::stable_sort(porPosicao.begin(), porPosicao.end(),
-                     [](auto *a, auto *b) { return a->getPosicao() < b->getPosicao(); });
-    indiceValido = true;
-  }
+  indexarPorPosicao();
   const auto first =
       std::lower_bound(porPosicao.begin(), porPosicao.end(), posicao,
                        [](const EventoSequenciamento *e, int p) { return e->getPosicao() < p; });

@@ -18,6 +18,9 @@ class Trilha {
   // The events whose tick is posicao, in the order they were added. The answer stays valid
   // until the next adicionarEvento.
   std::span<EventoSequenciamento *const> eventosEm(int posicao) const;
+  // Builds the lookup by tick now, so that the first tick of playback does not pay for
+  // it; eventosEm also builds it when events were added since.
+  void indexarPorPosicao() const;
   // All events in file order.
   const std::vector<std::unique_ptr<EventoSequenciamento>> &getEventos() const { return eventos; }
 
