@@ -445,8 +445,7 @@ int main(int argc, char **argv) {
                 percentile(custos, 1.0));
     std::printf("  goal median < %.0f us: %s\n", kGoalTickMedianUs,
                 verdict(mediana, kGoalTickMedianUs));
-    std::printf("  first tick after the load: %.0f us\n",
-                medida.primeiroUs);
+    std::printf("  first tick after the load: %.0f us\n", medida.primeiroUs);
   } catch (const std::exception &e) {
     std::fprintf(stderr, "import_bench: %s\n", e.what());
     return 1;
