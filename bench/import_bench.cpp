@@ -326,7 +326,7 @@ bool medirEmProcessoNovo(const QString &arquivo, Processo &medida) {
 struct Ticks {
   int ticks = 0;
   double eventosPorTick = 0;
-  double primeiroUs = NAN;  // the first tick after a load also builds each track's index
+  double primeiroUs = NAN;  // the first tick after the load, with a cold cache
   std::vector<double> custosUs;
 };
 
