@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 
+#include "EVxMidiException.h"
 #include "TVxMidi.h"
 #include "TVxMidiOut.h"
 #include "TVxMidiSMF.h"
@@ -25,20 +26,24 @@ void SaidaMIDI::setDispositivoInicial(int dispositivo) {
   dispositivoInicial() = dispositivo;
 }
 
-// A failure while the components are created (the library cannot be loaded) leaves no
-// instance, so the next call tries again; later failures are swallowed and the instance is
-// kept as far as it got.
 SaidaMIDI &SaidaMIDI::instancia() {
-  static std::unique_ptr<SaidaMIDI> instancia;
-  if (!instancia) instancia.reset(new SaidaMIDI());
+  static std::unique_ptr<SaidaMIDI> instancia(new SaidaMIDI());
   return *instancia;
 }
 
+// A library that cannot be loaded leaves the instance without a device; its error is kept and
+// raised by the first operation that needs the library, so that the window can show it. Later
+// failures are swallowed and the instance is kept as far as it got.
 SaidaMIDI::SaidaMIDI()
-    : vxMidi(std::make_unique<TVxMidi>()),
-      saida(std::make_unique<TVxMidiOut>()),
+    : saida(std::make_unique<TVxMidiOut>()),
       arquivoMidi(std::make_unique<TVxMidiSMF>()),
       partitura(std::make_unique<TVxMidiScore>(0)) {
+  try {
+    vxMidi = std::make_unique<TVxMidi>();
+  } catch (const std::exception &e) {
+    erroCarga = e.what();
+    return;
+  }
   try {
     saida->VxMidi = vxMidi.get();
     arquivoMidi->VxMidi = vxMidi.get();
@@ -52,6 +57,10 @@ SaidaMIDI::SaidaMIDI()
   }
 }
 
+void SaidaMIDI::exigirBiblioteca() const {
+  if (!vxMidi) throw EVxMidiException(erroCarga);
+}
+
 SaidaMIDI::~SaidaMIDI() {
   // The components go before the library they point to.
   saida.reset();
@@ -59,6 +68,7 @@ SaidaMIDI::~SaidaMIDI() {
 }
 
 bool SaidaMIDI::abrirDispositivo(int dispositivo) {
+  exigirBiblioteca();
   if (saida->IsOpen()) saida->Close();
   return saida->Open(static_cast<uint16_t>(dispositivo), parametroAbertura);
 }
@@ -66,6 +76,7 @@ bool SaidaMIDI::abrirDispositivo(int dispositivo) {
 // Every device is listed, also one without a description, so that a name's place in the
 // list is always the number that opens it.
 QStringList SaidaMIDI::listarDispositivos() {
+  exigirBiblioteca();
   QStringList nomes;
   const int n = saida->GetNumDevices();
   for (int i = 0; i < n; ++i) {
@@ -118,6 +129,10 @@ void SaidaMIDI::resetarControladores() {
 
 void SaidaMIDI::silenciar() {
   if (saida->IsOpen()) saida->Reset();
+}
+
+QString SaidaMIDI::getMotivoFalha() const {
+  return saida->FailureText();
 }
 
 void SaidaMIDI::fecharArquivo() {

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 class TVxMidi;
 class TVxMidiOut;
@@ -21,15 +22,20 @@ class ErroArquivoMidi : public std::runtime_error {
 class SaidaMIDI {
  public:
   // The instance; the first call loads the library, opens the initial device (0 unless
-  // setDispositivoInicial said otherwise) and sends the master volume. A failure to load the
-  // library reaches the caller and the next call tries again.
+  // setDispositivoInicial said otherwise) and sends the master volume. Never throws: when the
+  // library cannot be loaded, abrirDispositivo, listarDispositivos and carregarMusica raise
+  // its error, and messages are dropped as for a closed device.
   static SaidaMIDI &instancia();
   // The device the first instancia() opens; -1 opens none. Call before the first instancia()
   // (tools that only read files, or that play on a device of their own choice).
   static void setDispositivoInicial(int dispositivo);
 
-  // Closes the open device (which resets it) and opens dispositivo; true when open.
+  // Closes the open device (which resets it) and opens dispositivo; true when open, else
+  // getMotivoFalha() tells why.
   bool abrirDispositivo(int dispositivo);
+  // Why the last abrirDispositivo failed, in the library's English words (what was tried and
+  // what to do); empty when it did not fail.
+  QString getMotivoFalha() const;
   // The names of the output devices, numbered as abrirDispositivo numbers them.
   QStringList listarDispositivos();
 
@@ -71,6 +77,8 @@ class SaidaMIDI {
 
  private:
   SaidaMIDI();
+  // Raises the library's load error when it could not be loaded.
+  void exigirBiblioteca() const;
   void construirMusica();
 
   std::unique_ptr<TVxMidi> vxMidi;
@@ -80,4 +88,5 @@ class SaidaMIDI {
   int volumeGeral = 100;
   bool arquivoAberto = false;
   bool musicaCarregada = false;
+  std::string erroCarga;
 };

@@ -64,6 +64,7 @@ int bpmDoMarcador(const VxMidiEvent &e) {
 // into a Trilha, repairing drum notes; install the song with its length. The previous song
 // stays current until the new one is complete.
 void SaidaMIDI::carregarMusica(const QString &arquivo) {
+  exigirBiblioteca();
   Sequenciador &sequenciador = Sequenciador::instancia();
   if (musicaCarregada) {
     fecharArquivo();

@@ -25,12 +25,18 @@ bool TVxMidiOut::Open(uint16_t DeviceId, uint32_t OpenParameter) {
   openParameter_ = OpenParameter;
   deviceId_ = DeviceId;
   handle_ = vx.OpenMidiOut(notifier_->sink(), DeviceId, sync, OpenParameter);
-  if (!vxresult::handleOpened(handle_)) {
+  failed_ = !vxresult::handleOpened(handle_);
+  if (failed_) {
+    failure_ = handle_;
     handle_ = 0;
     return false;
   }
   open_ = true;
   return true;
+}
+
+QString TVxMidiOut::FailureText() const {
+  return failed_ ? QString::fromUtf8(VxOpenFailureText(failure_)) : QString();
 }
 
 void TVxMidiOut::Close() {
@@ -57,6 +63,7 @@ void TVxMidiOut::Flush() {
 }
 
 int TVxMidiOut::GetNumDevices() {
+  vxresult::require(VxMidi != nullptr, "No VxMidi");
   return static_cast<int>(VxMidi->entries().GetNumOutDevices());
 }
 

@@ -29,9 +29,15 @@ class TVxMidiOut : public QObject {
   uint16_t DeviceId() const { return deviceId_; }
   const QString &Description() const { return description_; }
   bool IsOpen() const { return open_; }
+  // Why the last Open failed: one of the library's VX_OPEN_ codes; VX_OPEN_FAILED also before
+  // any failure. FailureText() is the library's English text for it, empty unless the last
+  // Open failed.
+  uint32_t FailureCode() const { return failure_; }
+  QString FailureText() const;
 
   // Opens device DeviceId; true when open. A refusal leaves Handle 0 and the output
-  // closed. Throws "No VxMidi" without a loader and "already open" when open.
+  // closed, with its reason in FailureCode. Throws "No VxMidi" without a loader and
+  // "already open" when open.
   bool Open(uint16_t DeviceId, uint32_t OpenParameter);
   // Empties Description, resets and closes; Handle keeps its value. Throws
   // "midiOut not open".
@@ -43,7 +49,7 @@ class TVxMidiOut : public QObject {
   void Reset();
   // Drops what is queued and not yet sent. Throws "midiOut not open".
   void Flush();
-  // Number of output devices; needs VxMidi, no open.
+  // Number of output devices; no open needed. Throws "No VxMidi" without a loader.
   int GetNumDevices();
   // Binds the score that feeds this output when it reports room, or none.
   void SetScore(TVxMidiScore *score) { score_ = score; }
@@ -60,6 +66,8 @@ class TVxMidiOut : public QObject {
   uint32_t openParameter_ = 0;
   uint16_t deviceId_ = 0;
   bool open_ = false;
+  bool failed_ = false;
+  uint32_t failure_ = VX_OPEN_FAILED;
   QString description_;
   TVxMidiScore *score_ = nullptr;
   std::unique_ptr<TVxMidiNotifier> notifier_;

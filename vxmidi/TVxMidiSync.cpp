@@ -51,10 +51,12 @@ void TVxMidiSync::Stop() {
 }
 
 bool TVxMidiSync::SetTempo(uint32_t tempo) {
+  vxresult::require(VxMidi != nullptr, "No VxMidi");
   return vxresult::accepted(VxMidi->entries().SetTempo(handle_, tempo));
 }
 
 uint16_t TVxMidiSync::SetResolution(uint16_t resolution) {
+  vxresult::require(VxMidi != nullptr, "No VxMidi");
   return VxMidi->entries().SetResolution(handle_, resolution);
 }
 

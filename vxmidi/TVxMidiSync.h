@@ -43,10 +43,10 @@ class TVxMidiSync : public QObject {
   // Stops the beats; does nothing on a closed timer.
   void Stop();
   // Sets the period between beats in microseconds; true when the library accepted it.
-  // Goes to whatever Handle holds, also 0.
+  // Goes to whatever Handle holds, also 0. Throws "No VxMidi" without a loader.
   bool SetTempo(uint32_t tempo);
   // Tells the library the ticks per quarter note of the music; the beat rate stays. The
-  // library's answer is passed through.
+  // library's answer is passed through. Throws "No VxMidi" without a loader.
   uint16_t SetResolution(uint16_t resolution);
 
  private:

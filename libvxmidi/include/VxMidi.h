@@ -22,6 +22,39 @@ extern "C" {
 /** A failed OpenSMF answers this handle. */
 #define VX_SMF_FAILED 0u
 
+/** Why OpenMidiOut or OpenMidiIn failed: they answer one of these instead of a handle. */
+#define VX_OPEN_FAILED 0u       /**< refused for a reason not listed below */
+#define VX_OPEN_NO_DEVICE 1u    /**< no device of that number: the system's devices changed */
+#define VX_OPEN_NO_AUDIO 2u     /**< the built-in synthesizer found no audio output */
+#define VX_OPEN_NO_SOUNDFONT 3u /**< the built-in synthesizer cannot load its soundfont */
+#define VX_OPEN_PORT_GONE 4u    /**< the MIDI port is no longer offered by its program */
+#define VX_OPEN_PORT_REFUSED 5u /**< the MIDI port did not accept the connection */
+
+/** The English text that tells a user why an open failed with code, and what to do. */
+static inline const char *VxOpenFailureText(uint32_t code) {
+  switch (code) {
+    case VX_OPEN_NO_DEVICE:
+      return "There is no output device with this number; the devices of the system have "
+             "changed since the list was made. Restart the program to see them again.";
+    case VX_OPEN_NO_AUDIO:
+      return "The built-in synthesizer found no audio output. It tried a JACK server (none is "
+             "running), a PipeWire or PulseAudio server (none answers) and ALSA (no sound card "
+             "could be opened). Start PipeWire, PulseAudio or JACK (for example: "
+             "jackd -d alsa), or connect a sound card, then choose the device again.";
+    case VX_OPEN_NO_SOUNDFONT:
+      return "The built-in synthesizer cannot load its soundfont. Install a General MIDI "
+             "soundfont (for example the package fluid-soundfont-gm) and try again.";
+    case VX_OPEN_PORT_GONE:
+      return "The MIDI port is no longer there: the program or the device that offered it has "
+             "closed it. Start it again, or choose another device.";
+    case VX_OPEN_PORT_REFUSED:
+      return "The MIDI port did not accept the connection. Check the program or the device "
+             "that offers it, or choose another device.";
+    default:
+      return "The output device cannot be opened.";
+  }
+}
+
 /** Notification codes passed to a sink. */
 #define VX_NOTIFY_MIDI_IN_DATA 0x3C3u /**< an input device has received events */
 #define VX_NOTIFY_BEAT 0x5452u        /**< a running timer has reached its next beat */
@@ -72,7 +105,7 @@ VX_API uint32_t GetNumOutDevices(void);
 VX_API void GetMidiOutDescription(uint32_t device, char *description);
 /** Opens output `device`. sync must be 0 (outputs paced by a timer are not provided): every
  *  put event sounds at once, its time ignored. The sink is not used by outputs.
- *  Answers a handle above VX_HANDLE_FAILED_MAX, or a value at or below it. */
+ *  Answers a handle above VX_HANDLE_FAILED_MAX, or one of the VX_OPEN_ failure codes. */
 VX_API uint32_t OpenMidiOut(const VxNotifySink *sink, uint16_t device, uint32_t sync,
                             uint32_t openParameter);
 /** Ends every sounding note and resets every controller on all channels. */
@@ -90,7 +123,8 @@ VX_API uint16_t PutMidiOut(uint32_t handle, const VxMidiEvent *event);
 VX_API uint32_t GetNumInDevices(void);
 VX_API void GetMidiInDescription(uint32_t device, char *description);
 /** Opens input `device`; received events are queued once StartMidiIn has been called,
- *  and every arrival is announced with VX_NOTIFY_MIDI_IN_DATA. */
+ *  and every arrival is announced with VX_NOTIFY_MIDI_IN_DATA. Answers a handle, or one of
+ *  the VX_OPEN_ failure codes. */
 VX_API uint32_t OpenMidiIn(const VxNotifySink *sink, uint16_t device, uint32_t sync,
                            uint32_t openParameter);
 VX_API void StartMidiIn(uint32_t handle);

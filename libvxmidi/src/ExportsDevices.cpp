@@ -12,9 +12,10 @@
 #include "VxMidi.h"
 
 using vx::existing;
-using vx::Registry;
 using vx::registerWith;
+using vx::Registry;
 using vx::sealed;
+using vx::sealedOpen;
 
 namespace {
 
@@ -29,8 +30,7 @@ std::vector<vx::DeviceInfo> &inputList() {
   return list;
 }
 
-void copyDescription(const std::vector<vx::DeviceInfo> &list, uint32_t device,
-                     char *description) {
+void copyDescription(const std::vector<vx::DeviceInfo> &list, uint32_t device, char *description) {
   if (!description) return;
   description[0] = '\0';
   if (device >= list.size()) return;
@@ -44,7 +44,9 @@ void copyDescription(const std::vector<vx::DeviceInfo> &list, uint32_t device,
 
 extern "C" {
 
-VX_API uint16_t GetVxMidiVersion(void) { return VX_VERSION; }
+VX_API uint16_t GetVxMidiVersion(void) {
+  return VX_VERSION;
+}
 
 VX_API uint32_t GetNumOutDevices(void) {
   return sealed(0u, [] {
@@ -61,11 +63,11 @@ VX_API void GetMidiOutDescription(uint32_t device, char *description) {
 }
 
 VX_API uint32_t OpenMidiOut(const VxNotifySink *, uint16_t device, uint32_t sync, uint32_t) {
-  return sealed(0u, [&]() -> uint32_t {
+  return sealedOpen([&]() -> uint32_t {
     // Outputs paced by a timer are not provided: only immediate outputs open.
-    if (sync != 0) return 0;
+    if (sync != 0) return VX_OPEN_FAILED;
     if (outputList().empty()) outputList() = vx::DeviceCatalog::outputs();
-    if (device >= outputList().size()) return 0;
+    if (device >= outputList().size()) return VX_OPEN_NO_DEVICE;
     const vx::DeviceInfo &info = outputList()[device];
     std::unique_ptr<vx::OutputDevice> output;
     if (info.kind == vx::DeviceInfo::Kind::Synth)
@@ -119,10 +121,10 @@ VX_API void GetMidiInDescription(uint32_t device, char *description) {
 }
 
 VX_API uint32_t OpenMidiIn(const VxNotifySink *sink, uint16_t device, uint32_t sync, uint32_t) {
-  return sealed(0u, [&]() -> uint32_t {
-    if (sync != 0) return 0;
+  return sealedOpen([&]() -> uint32_t {
+    if (sync != 0) return VX_OPEN_FAILED;
     if (inputList().empty()) inputList() = vx::DeviceCatalog::inputs();
-    if (device >= inputList().size()) return 0;
+    if (device >= inputList().size()) return VX_OPEN_NO_DEVICE;
     auto notifier = std::make_unique<vx::Notifier>(sink);
     vx::Notifier *announcer = notifier.get();
     auto input = std::make_unique<vx::PortInput>(inputList()[device], std::move(notifier));

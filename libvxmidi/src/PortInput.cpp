@@ -9,7 +9,9 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
+
 #include <vector>
+#include "OpenFailure.h"
 
 namespace vx {
 
@@ -103,7 +105,7 @@ PortInput::PortInput(const DeviceInfo &device, std::unique_ptr<Notifier> notifie
     // RtMidi's own queue is unused: every message goes to the callback.
     impl_->midi = std::make_unique<RtMidiIn>(api, kClientName, 1);
   } catch (const RtMidiError &error) {
-    throw std::runtime_error(error.getMessage());
+    throw OpenFailure(VX_OPEN_PORT_REFUSED, error.getMessage());
   }
   RtMidiIn &midi = *impl_->midi;
   midi.setErrorCallback(&Impl::recordError, impl_.get());
@@ -116,10 +118,10 @@ PortInput::PortInput(const DeviceInfo &device, std::unique_ptr<Notifier> notifie
   unsigned int index = 0;
   while (index < count && midi.getPortName(index) != device.portName) ++index;
   if (index == count || impl_->failed)
-    throw std::runtime_error("MIDI port is gone: " + device.portName);
+    throw OpenFailure(VX_OPEN_PORT_GONE, "MIDI port is gone: " + device.portName);
   midi.openPort(index, kPortName);
   if (impl_->failed || !midi.isPortOpen())
-    throw std::runtime_error("cannot connect to MIDI port " + device.portName);
+    throw OpenFailure(VX_OPEN_PORT_REFUSED, "cannot connect to MIDI port " + device.portName);
 }
 
 // The notifier is disarmed first, so a callback still running calls no sink; then RtMidi

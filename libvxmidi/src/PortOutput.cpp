@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "OpenFailure.h"
+
 namespace vx {
 
 namespace {
@@ -37,7 +39,7 @@ PortOutput::PortOutput(const DeviceInfo &device) : impl_(std::make_unique<Impl>(
   try {
     impl_->midi = std::make_unique<RtMidiOut>(api, kClientName);
   } catch (const RtMidiError &error) {
-    throw std::runtime_error(error.getMessage());
+    throw OpenFailure(VX_OPEN_PORT_REFUSED, error.getMessage());
   }
   RtMidiOut &midi = *impl_->midi;
   midi.setErrorCallback(&Impl::recordError, impl_.get());
@@ -45,10 +47,10 @@ PortOutput::PortOutput(const DeviceInfo &device) : impl_(std::make_unique<Impl>(
   unsigned int index = 0;
   while (index < count && midi.getPortName(index) != device.portName) ++index;
   if (index == count || impl_->failed)
-    throw std::runtime_error("MIDI port is gone: " + device.portName);
+    throw OpenFailure(VX_OPEN_PORT_GONE, "MIDI port is gone: " + device.portName);
   midi.openPort(index, kPortName);
   if (impl_->failed || !midi.isPortOpen())
-    throw std::runtime_error("cannot connect to MIDI port " + device.portName);
+    throw OpenFailure(VX_OPEN_PORT_REFUSED, "cannot connect to MIDI port " + device.portName);
 }
 
 // RtMidi closes the port and its client; on JACK it first waits (up to a second) for the

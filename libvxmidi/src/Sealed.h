@@ -8,7 +8,9 @@
 #include <utility>
 
 #include "Notifier.h"
+#include "OpenFailure.h"
 #include "Registry.h"
+#include "VxMidi.h"
 
 namespace vx {
 
@@ -31,6 +33,20 @@ void sealed(Body &&body) noexcept {
     body();
     return 0;
   });
+}
+
+// Runs an open entry's body with the entry lock held; a device that fails answers the code
+// of its OpenFailure, any other exception VX_OPEN_FAILED.
+template <class Body>
+uint32_t sealedOpen(Body &&body) noexcept {
+  try {
+    std::lock_guard guard(Registry::instance().entryLock());
+    return body();
+  } catch (const OpenFailure &failure) {
+    return failure.code();
+  } catch (...) {
+    return VX_OPEN_FAILED;
+  }
 }
 
 // The object of type T behind handle; throws for an unknown handle or another kind.

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "OpenFailure.h"
 #include "SpscQueue.h"
 #include "SynthClock.h"
 
@@ -145,7 +146,7 @@ SynthOutput::Impl::Impl(const std::string &soundfont) : settings(new_fluid_setti
   synth.reset(new_fluid_synth(s));
   if (!synth) throw std::runtime_error("cannot create the synthesizer");
   if (fluid_synth_sfload(synth.get(), soundfont.c_str(), 1) == FLUID_FAILED)
-    throw std::runtime_error("cannot load soundfont " + soundfont);
+    throw OpenFailure(VX_OPEN_NO_SOUNDFONT, "cannot load soundfont " + soundfont);
 
   clock = SynthClock(sampleRate);
 
@@ -178,7 +179,7 @@ SynthOutput::Impl::Impl(const std::string &soundfont) : settings(new_fluid_setti
     fluid_settings_setint(s, "audio.periods", kAlsaPeriods);
     opened = open("alsa", kAlsaPeriodFrames);
   }
-  if (!opened) throw std::runtime_error("no audio output could be opened");
+  if (!opened) throw OpenFailure(VX_OPEN_NO_AUDIO, "no audio output could be opened");
 }
 
 // The audio callback. It maps the buffer onto the monotonic clock, then renders it in
