@@ -26,8 +26,11 @@ void SaidaMIDI::setDispositivoInicial(int dispositivo) {
   dispositivoInicial() = dispositivo;
 }
 
+// The holder is made before the instance, so that it is destroyed after the library's own
+// statics have closed every handle: the program's exit sends nothing more.
 SaidaMIDI &SaidaMIDI::instancia() {
-  static std::unique_ptr<SaidaMIDI> instancia(new SaidaMIDI());
+  static std::unique_ptr<SaidaMIDI> instancia;
+  if (!instancia) instancia.reset(new SaidaMIDI());
   return *instancia;
 }
 

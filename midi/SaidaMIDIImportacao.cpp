@@ -20,11 +20,19 @@ constexpr int ultimaNotaBateria = 59;
 // ticks before it sounds again.
 constexpr int duracaoMinima = 2;
 
-// File ticks per quarter note for the division word. A time-code division (high bit set:
-// frames per second and ticks per frame) is converted by absolute time at 120 beats per
-// minute, where a quarter note lasts half a second.
+// A time-code division (high bit set: frames per second and ticks per frame) counts real
+// time, whatever tempo the file states.
+bool divisaoDeTempoReal(uint16_t divisao) {
+  return (divisao & 0x8000) != 0;
+}
+
+// A quarter note at 120 beats per minute, the tempo at which time-code ticks are converted.
+constexpr int microssegundosA120Bpm = 500'000;
+
+// File ticks per quarter note for the division word. A time-code division is converted by
+// absolute time at 120 beats per minute, where a quarter note lasts half a second.
 double ticksPorSemiminima(uint16_t divisao) {
-  if (divisao & 0x8000) {
+  if (divisaoDeTempoReal(divisao)) {
     const int quadrosPorSegundo = -static_cast<int8_t>(divisao >> 8);
     const int ticksPorQuadro = divisao & 0xFF;
     const double porSegundo =
@@ -52,9 +60,18 @@ int paraTick(int32_t tempoArquivo, double resolucao) {
   return static_cast<int>(std::clamp(tick, double{INT32_MIN}, double{INT32_MAX}));
 }
 
-int bpmDoMarcador(const VxMidiEvent &e) {
+// A tick moved by delta, held within the ticks a song can have: ticks far out of range are
+// clamped by the conversion, and the repair must not overflow them.
+int deslocado(int posicao, int delta) {
+  return static_cast<int>(std::clamp<int64_t>(int64_t{posicao} + delta, INT32_MIN, INT32_MAX));
+}
+
+// The marker of a tempo record: its microseconds per quarter note as the file gives them,
+// and the whole beats per minute the window shows.
+EventoAndamento *marcadorDe(int posicao, const VxMidiEvent &e) {
   const int microssegundos = e.data1 << 16 | e.data2 << 8 | e.data3;
-  return microssegundos == 0 ? -1 : 60000000 / microssegundos;
+  if (microssegundos == 0) return new EventoAndamento(posicao, 0, -1);
+  return new EventoAndamento(posicao, 0, 60'000'000 / microssegundos, microssegundos);
 }
 
 }  // namespace
@@ -95,15 +112,21 @@ void SaidaMIDI::carregarMusica(const QString &arquivo) {
   musicaCarregada = true;
 }
 
+// A time-code file plays in real time as its frames say: its tempo records are left out, and
+// one marker of 120 beats per minute, the tempo its ticks were converted at, starts the song.
 void SaidaMIDI::construirMusica() {
-  const double resolucao = ticksPorSemiminima(arquivoMidi->GetResolution());
+  const uint16_t divisao = arquivoMidi->GetResolution();
+  const double resolucao = ticksPorSemiminima(divisao);
   if (!(resolucao > 0)) throw ErroArquivoMidi("the MIDI file has no usable division");
+  const bool tempoReal = divisaoDeTempoReal(divisao);
   auto musica = std::make_unique<Musica>();
   int maiorPosicao = 0;
 
   for (int t = 0; t < partitura->GetNumTracks(); ++t) {
     TVxMidiTrack &trilhaArquivo = *partitura->GetTrack(t);
     auto trilha = std::make_unique<Trilha>();
+    if (tempoReal && t == 0)
+      trilha->adicionarEvento(new EventoAndamento(0, 0, 120, microssegundosA120Bpm));
     ConversaoTrilha estado;
     for (uint32_t k = 0; k < trilhaArquivo.GetNumEvents(); ++k) {
       const VxMidiEvent &e = *trilhaArquivo.GetEvent(k);
@@ -129,13 +152,14 @@ void SaidaMIDI::construirMusica() {
       const bool reparavel = n >= primeiraNotaBateria && n <= ultimaNotaBateria;
 
       if (marcador) {
-        trilha->adicionarEvento(new EventoAndamento(posicao, 0, bpmDoMarcador(e)));
+        if (!tempoReal) trilha->adicionarEvento(marcadorDe(posicao, e));
       } else if (notaBateria && noteOn) {
         trilha->setBateria();
         if (reparavel) {
           auto &nota = estado.notas[n - primeiraNotaBateria];
           if (nota.soando)
-            trilha->adicionarEvento(new EventoNoteOff(posicao - duracaoMinima, canalBateria, n));
+            trilha->adicionarEvento(
+                new EventoNoteOff(deslocado(posicao, -duracaoMinima), canalBateria, n));
           nota.soando = true;
           nota.ultimoNoteOn = posicao;
         }
@@ -145,8 +169,8 @@ void SaidaMIDI::construirMusica() {
         if (reparavel) {
           auto &nota = estado.notas[n - primeiraNotaBateria];
           nota.soando = false;
-          if (posicao - nota.ultimoNoteOn < duracaoMinima)
-            posicao = nota.ultimoNoteOn + duracaoMinima;
+          if (int64_t{posicao} - nota.ultimoNoteOn < duracaoMinima)
+            posicao = deslocado(nota.ultimoNoteOn, duracaoMinima);
         }
         trilha->adicionarEvento(new EventoNoteOff(posicao, canalBateria, n));
       } else {

@@ -1,5 +1,8 @@
 #include "playback/Sequenciador.h"
 
+#include <algorithm>
+
+#include "EVxMidiException.h"
 #include "TVxMidi.h"
 #include "TVxMidiSync.h"
 #include "config/ArquivoConfiguracao.h"
@@ -12,6 +15,10 @@ namespace {
 constexpr int canalBateria = 9;
 // Tracks from this index on have no enable flag and always play.
 constexpr int trilhasComChave = 16;
+// Microseconds per tick at one beat per minute: 60,000,000 / 64 ticks per quarter note.
+constexpr uint32_t microssegundosPorTickA1Bpm = 937'500;
+constexpr int ticksPorSemiminima = 64;
+constexpr int bpmMaximo = 60'000'000 / Sequenciador::microssegundosMinimos;
 
 }  // namespace
 
@@ -23,6 +30,11 @@ Sequenciador &Sequenciador::instancia() {
 Sequenciador::Sequenciador() : sincronismo(std::make_unique<TVxMidiSync>()) {
   try {
     vxMidi = std::make_unique<TVxMidi>();
+  } catch (const std::exception &e) {
+    erroCarga = e.what();
+    return;
+  }
+  try {
     sincronismo->VxMidi = vxMidi.get();
     sincronismo->OnMidiBeat = [this](QObject *) { processarTick(); };
     sincronismo->Open(0, 2);
@@ -30,9 +42,14 @@ Sequenciador::Sequenciador() : sincronismo(std::make_unique<TVxMidiSync>()) {
   }
 }
 
+void Sequenciador::exigirBiblioteca() const {
+  if (!vxMidi) throw EVxMidiException(erroCarga);
+}
+
 void Sequenciador::tocar() {
+  exigirBiblioteca();
   if (sincronismo->IsRunning()) return;
-  sincronismo->SetTempo(periodoTick(andamento));
+  sincronismo->SetPeriod(periodoNumerador, periodoDenominador);
   sincronismo->Start();
 }
 
@@ -52,21 +69,52 @@ void Sequenciador::parar() {
   posicao = 0;
 }
 
+void Sequenciador::setPosicao(int valor) {
+  posicao = valor;
+  acertarAndamento();
+}
+
 void Sequenciador::setAndamento(int bpm) {
   if (bpm <= 0) return;
-  andamento = bpm;
+  andamento = std::min(bpm, bpmMaximo);
+  periodoNumerador = microssegundosPorTickA1Bpm;
+  periodoDenominador = static_cast<uint32_t>(andamento);
+  aplicarAndamento();
+}
+
+void Sequenciador::aplicarMarcador(const EventoAndamento &marcador) {
+  if (const Musica *musica = GerenciadorMusica::instancia().getMusicaAtual()) {
+    marcadorAplicado = &marcador;
+    serieMarcador = musica->getSerie();
+  }
+  const int microssegundos = marcador.getMicrossegundos();
+  if (microssegundos <= 0) {
+    setAndamento(marcador.getBpm());
+    return;
+  }
+  const int exato = std::clamp(microssegundos, microssegundosMinimos, microssegundosMaximos);
+  andamento = 60'000'000 / exato;
+  periodoNumerador = static_cast<uint32_t>(exato);
+  periodoDenominador = ticksPorSemiminima;
   aplicarAndamento();
 }
 
 void Sequenciador::aplicarAndamento() {
-  const unsigned periodo = periodoTick(andamento);
-  if (sincronismo->IsRunning()) {
-    sincronismo->Stop();
-    sincronismo->SetTempo(periodo);
-    sincronismo->Start();
-  } else {
-    sincronismo->SetTempo(periodo);
-  }
+  exigirBiblioteca();
+  sincronismo->SetPeriod(periodoNumerador, periodoDenominador);
+}
+
+// A jump keeps the tempo the user set with the slider as long as it stays in the region of
+// the marker applied last; one into another region takes that region's tempo, and one before
+// the song's first marker takes the song's first tempo.
+void Sequenciador::acertarAndamento() {
+  const Musica *musica = GerenciadorMusica::instancia().getMusicaAtual();
+  if (!musica) return;
+  const EventoAndamento *emVigor = musica->marcadorEm(posicao);
+  if (!emVigor) return;
+  if (emVigor == marcadorAplicado && serieMarcador == musica->getSerie()) return;
+  AcessoGui::instancia().mostrarAndamento(emVigor->getBpm());
+  aplicarMarcador(*emVigor);
 }
 
 void Sequenciador::marcarLoop() {
@@ -94,17 +142,22 @@ void Sequenciador::selecionarTrilhaBateria(int trilha) {
 }
 
 void Sequenciador::abrirSincronismo() {
+  exigirBiblioteca();
   if (!sincronismo->IsOpen()) sincronismo->Open(0, 2);
 }
 
 // Per tick: the window's position refresh on every beat (before any event), then each
 // enabled track in ascending order, its events in file order: drum notes of the chosen
-// track drive the kit display even when muted; play-along skips channel index 9; a stop
-// made inside the tick (the end of the song, a tempo event) ends it at once.
+// track drive the kit display even when muted; play-along skips channel index 9. Playback
+// stopped inside the tick (the end of the song) ends it at once: nothing more is shown or
+// performed, and the position stays where the stop left it.
 void Sequenciador::processarTick() {
   const Musica *musica = GerenciadorMusica::instancia().getMusicaAtual();
   if (!musica) return;
-  if (posicao % 64 == 0) AcessoGui::instancia().atualizarPosicao();
+  if (posicao % ticksPorSemiminima == 0) {
+    AcessoGui::instancia().atualizarPosicao();
+    if (!sincronismo->IsRunning()) return;
+  }
 
   ArquivoConfiguracao &configuracao = ArquivoConfiguracao::instancia();
   const int n = musica->getNumTrilhas();
@@ -114,6 +167,10 @@ void Sequenciador::processarTick() {
     eventosDoTick.assign(devidos.begin(), devidos.end());
     const bool mostraKit = todasTrilhas || i == trilhaBateria;
     for (EventoSequenciamento *e : eventosDoTick) {
+      if (!sincronismo->IsRunning()) {
+        eventosDoTick.clear();
+        return;
+      }
       if (mostraKit && e->getCanal() == canalBateria) {
         if (Instrumento *kit = configuracao.getInstrumento()) {
           if (auto *on = dynamic_cast<EventoNoteOn *>(e))
@@ -123,14 +180,14 @@ void Sequenciador::processarTick() {
         }
       }
       if (bateriaMuda && e->getCanal() == canalBateria) continue;
-      if (!sincronismo->IsRunning()) {
-        eventosDoTick.clear();
-        return;
-      }
       e->executar();
     }
     eventosDoTick.clear();
   }
-  if (loopAtivo && posicao == fimLoop) posicao = inicioLoop;
-  if (sincronismo->IsRunning()) ++posicao;
+  if (!sincronismo->IsRunning()) return;
+  if (loopAtivo && posicao == fimLoop) {
+    posicao = inicioLoop;
+    acertarAndamento();
+  }
+  ++posicao;
 }

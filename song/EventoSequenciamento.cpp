@@ -29,7 +29,7 @@ void EventoGenerico::executar() {
 }
 
 void EventoAndamento::executar() {
-  if (bpm <= 0) return;
+  if (!temAndamento()) return;
   AcessoGui::instancia().mostrarAndamento(bpm);
-  Sequenciador::instancia().setAndamento(bpm);
+  Sequenciador::instancia().aplicarMarcador(*this);
 }

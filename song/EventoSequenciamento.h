@@ -65,16 +65,21 @@ class EventoGenerico : public EventoSequenciamento {
   int dado2;
 };
 
-// A tempo change in beats per minute; -1 when the file gave none. Sends nothing.
+// A tempo change: beats per minute as the window shows them (-1 when the file gave none),
+// and the file's exact microseconds per quarter note (-1 when not known). Sends nothing.
 class EventoAndamento : public EventoSequenciamento {
  public:
-  EventoAndamento(int posicao, int canal, int bpm)
-      : EventoSequenciamento(posicao, canal), bpm(bpm) {}
+  EventoAndamento(int posicao, int canal, int bpm, int microssegundos = -1)
+      : EventoSequenciamento(posicao, canal), bpm(bpm), microssegundos(microssegundos) {}
   // Shows the tempo in the window, then makes it the playback tempo; a bpm of 0 or less
   // changes nothing.
   void executar() override;
   int getBpm() const { return bpm; }
+  int getMicrossegundos() const { return microssegundos; }
+  // Whether it sets a tempo at all.
+  bool temAndamento() const { return bpm > 0; }
 
  private:
   int bpm;
+  int microssegundos;
 };

@@ -1,6 +1,7 @@
 // A song: its tracks in file order.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <vector>
@@ -9,11 +10,10 @@
 
 class Musica {
  public:
+  Musica();
+
   // Appends trilha, complete, and indexes its events by tick; the song owns it.
-  void adicionarTrilha(Trilha *trilha) {
-    trilha->indexarPorPosicao();
-    trilhas.emplace_back(trilha);
-  }
+  void adicionarTrilha(Trilha *trilha);
   int getNumTrilhas() const { return static_cast<int>(trilhas.size()); }
   // The track at indice; throws std::out_of_range outside 0..getNumTrilhas()-1.
   Trilha &getTrilha(int indice) const { return *trilhas.at(static_cast<std::size_t>(indice)); }
@@ -22,6 +22,18 @@ class Musica {
     return getTrilha(indice).eventosEm(posicao);
   }
 
+  // The tempo markers that set a tempo, by tick (track order, then file order, within one).
+  const std::vector<const EventoAndamento *> &getMarcadores() const { return marcadores; }
+  // The marker in force at posicao: the last one at or before it, else the first of the
+  // song; none when the song has no tempo at all.
+  const EventoAndamento *marcadorEm(int posicao) const;
+
+  // Unique to this song among all songs of the run, so that a song that takes the place of
+  // a destroyed one at the same address is told apart from it.
+  uint64_t getSerie() const { return serie; }
+
  private:
   std::vector<std::unique_ptr<Trilha>> trilhas;
+  std::vector<const EventoAndamento *> marcadores;
+  uint64_t serie;
 };

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cstdio>
-#include <type_traits>
 
 namespace {
 
@@ -45,11 +44,11 @@ void TVxMidi::load(const QString &file) {
   module_ = openLibrary(file);
   if (!module_) throw EVxMidiException("Load of VxMidi library failed");
 
-  // Entries resolve in table order; the first missing one names itself and releases the
-  // library.
-  std::size_t next = 0;
-  auto bind = [&](auto &slot) {
-    const std::size_t i = next++;
+  // Entries resolve in table order into the slots of the entry struct, which holds one
+  // function pointer per name in the same order; the first missing one names itself and
+  // releases the library.
+  auto *table = reinterpret_cast<void (**)()>(&entries_);
+  for (std::size_t i = 0; i < vxMidiEntryNames.size(); ++i) {
     void *address = dlsym(module_, vxMidiEntryNames[i].name);
     if (!address) {
       dlclose(module_);
@@ -57,43 +56,8 @@ void TVxMidi::load(const QString &file) {
       entries_ = {};
       throw EVxMidiException("Failed to loadproc:" + decoratedName(i));
     }
-    slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(address);
-  };
-  bind(entries_.GetVxMidiVersion);
-  bind(entries_.GetNumOutDevices);
-  bind(entries_.GetMidiOutDescription);
-  bind(entries_.OpenMidiOut);
-  bind(entries_.ResetMidiOut);
-  bind(entries_.FlushMidiOut);
-  bind(entries_.CloseMidiOut);
-  bind(entries_.PutMidiOut);
-  bind(entries_.GetNumInDevices);
-  bind(entries_.GetMidiInDescription);
-  bind(entries_.OpenMidiIn);
-  bind(entries_.StartMidiIn);
-  bind(entries_.StopMidiIn);
-  bind(entries_.CloseMidiIn);
-  bind(entries_.GetMidiIn);
-  bind(entries_.OpenSync);
-  bind(entries_.CloseSync);
-  bind(entries_.StopSync);
-  bind(entries_.StartSync);
-  bind(entries_.PauseSync);
-  bind(entries_.ReStartSync);
-  bind(entries_.SetTempo);
-  bind(entries_.SetResolution);
-  bind(entries_.GetTempo);
-  bind(entries_.GetResolution);
-  bind(entries_.GetPosition);
-  bind(entries_.OpenSMF);
-  bind(entries_.CloseSMF);
-  bind(entries_.RewindSMF);
-  bind(entries_.ReadSMF);
-  bind(entries_.WriteSMF);
-  bind(entries_.GetSMFResolution);
-  bind(entries_.SetSMFResolution);
-  bind(entries_.ReadMetaEvent);
-  bind(entries_.WriteMetaEvent);
+    table[i] = reinterpret_cast<void (*)()>(address);
+  }
   version_ = entries_.GetVxMidiVersion();
 }
 

@@ -1,4 +1,4 @@
-// The loader: loads libVxMidi at run time and holds its 35 entry points.
+// The loader: loads libVxMidi at run time and holds its entry points.
 #pragma once
 
 #include <QObject>

@@ -1,4 +1,5 @@
-// The library's 35 entry points, in the order the loader resolves them, with their types.
+// The library's entry points, in the order the loader resolves them, with their types: the
+// 35 of the original interface, then our own additions, whose names begin with "Vx".
 #pragma once
 
 #include <array>
@@ -48,6 +49,10 @@ struct VxMidiEntries {
                            uint32_t *length);
   int32_t (*WriteMetaEvent)(uint32_t handle, uint32_t track, uint8_t type, const uint8_t *data,
                             uint32_t length);
+  uint16_t (*VxSetBeatSink)(uint32_t handle, const VxBeatSink *sink);
+  uint16_t (*VxSetSyncPeriod)(uint32_t handle, uint32_t numeratorUs, uint32_t denominator,
+                              uint32_t fromPosition);
+  uint32_t (*VxGetSyncRun)(uint32_t handle);
 };
 
 // Name and argument count of each entry, in the order of VxMidiEntries. The exported
@@ -59,7 +64,7 @@ struct VxMidiEntryName {
   int arguments;
 };
 
-inline constexpr std::array<VxMidiEntryName, 35> vxMidiEntryNames{{
+inline constexpr std::array<VxMidiEntryName, 38> vxMidiEntryNames{{
     {"GetVxMidiVersion", 0},
     {"GetNumOutDevices", 0},
     {"GetMidiOutDescription", 2},
@@ -95,6 +100,9 @@ inline constexpr std::array<VxMidiEntryName, 35> vxMidiEntryNames{{
     {"SetSMFResolution", 2},
     {"ReadMetaEvent", 5},
     {"WriteMetaEvent", 5},
+    {"VxSetBeatSink", 2},
+    {"VxSetSyncPeriod", 4},
+    {"VxGetSyncRun", 1},
 }};
 
 static_assert(sizeof(VxMidiEntries) == vxMidiEntryNames.size() * sizeof(void (*)()),

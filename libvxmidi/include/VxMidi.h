@@ -65,6 +65,11 @@ static inline const char *VxOpenFailureText(uint32_t code) {
 #define VX_OK 0u
 #define VX_NO_ROOM 1u
 #define VX_REFUSED 2u
+#define VX_OUT_OF_RANGE 3u /**< a value the call cannot carry out, such as too short a period */
+
+/** The shortest period a timer beats at, in microseconds; shorter ones are refused with
+ *  VX_OUT_OF_RANGE (4000 beats a second already flood any program that handles them). */
+#define VX_MIN_PERIOD_US 250u
 
 /** Result of ReadMetaEvent when the track holds no such meta event. */
 #define VX_META_ABSENT (-1)
@@ -93,6 +98,23 @@ typedef struct VxNotifySink {
   VxNotifyFn notify;
   void *context;
 } VxNotifySink;
+
+/** One beat of a timer, as a beat sink receives it. */
+typedef struct VxBeat {
+  uint32_t run;      /**< the timer's run when it was announced (see VxGetSyncRun) */
+  uint32_t position; /**< beats since StartSync, this one included */
+  int64_t idealNs;   /**< when the beat was due on CLOCK_MONOTONIC, in nanoseconds */
+} VxBeat;
+
+/**
+ * Receives each beat of a timer with its details, in place of VX_NOTIFY_BEAT. Called from the
+ * timer's thread, with the same rules as VxNotifyFn; beat is valid only during the call.
+ */
+typedef void (*VxBeatFn)(void *context, uint32_t handle, const VxBeat *beat);
+typedef struct VxBeatSink {
+  VxBeatFn beat;
+  void *context;
+} VxBeatSink;
 
 /** Answers VX_VERSION. */
 VX_API uint16_t GetVxMidiVersion(void);
@@ -151,7 +173,8 @@ VX_API void PauseSync(uint32_t handle, uint32_t keepPhase);
 /** Continues a paused timer without resetting its position. */
 VX_API void ReStartSync(uint32_t handle);
 /** Sets the period between beats, in microseconds, taking effect from the next beat.
- *  Answers VX_OK, or VX_REFUSED for 0 or an unknown handle. */
+ *  Answers VX_OK, VX_OUT_OF_RANGE below VX_MIN_PERIOD_US, or VX_REFUSED for 0 or an unknown
+ *  handle. */
 VX_API uint16_t SetTempo(uint32_t handle, uint32_t periodUs);
 /** Records the ticks per quarter note of the music the timer drives; the beat rate does not
  *  change. Answers VX_OK or VX_REFUSED. */
@@ -161,6 +184,25 @@ VX_API uint32_t GetTempo(uint32_t handle);
 VX_API uint16_t GetResolution(uint32_t handle);
 /** Beats announced since the last StartSync. */
 VX_API uint32_t GetPosition(uint32_t handle);
+
+/** Announces every later beat of the timer through sink, with its run, position and ideal
+ *  time, instead of VX_NOTIFY_BEAT through the sink of OpenSync; NULL goes back to that. The
+ *  sink's context must stay valid until CloseSync returns. Answers VX_OK or VX_REFUSED. */
+VX_API uint16_t VxSetBeatSink(uint32_t handle, const VxBeatSink *sink);
+/** Sets the period between beats to numeratorUs / denominator microseconds exactly (937500 /
+ *  120 gives 7812.5 us, for instance), so that the beats keep the tempo without drift. On a
+ *  running timer the grid goes on from beat fromPosition of the current run: the next beat
+ *  is due one new period after that beat's ideal time (at once if that has passed), and
+ *  beats of the old period announced after it belong to a finished run. fromPosition is
+ *  taken between the start of the current period and the last beat announced. On a stopped
+ *  or paused timer only the period changes. Answers VX_OK, VX_OUT_OF_RANGE for a period
+ *  below VX_MIN_PERIOD_US, VX_REFUSED for a zero value or an unknown handle. */
+VX_API uint16_t VxSetSyncPeriod(uint32_t handle, uint32_t numeratorUs, uint32_t denominator,
+                                uint32_t fromPosition);
+/** The timer's run: a number that changes at every StartSync, StopSync, PauseSync,
+ *  ReStartSync and VxSetSyncPeriod of a running timer. A beat whose run differs from it was
+ *  announced before that change. 0 for an unknown handle. */
+VX_API uint32_t VxGetSyncRun(uint32_t handle);
 
 /** Opens a Standard MIDI File: mode 'r' reads the whole file, refusing one whose header is
  *  not sound; mode 'w' creates it, its tracks made as they are written, the file written

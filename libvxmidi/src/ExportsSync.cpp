@@ -4,8 +4,8 @@
 #include "VxMidi.h"
 
 using vx::existing;
-using vx::Registry;
 using vx::registerWith;
+using vx::Registry;
 using vx::sealed;
 
 extern "C" {
@@ -41,11 +41,20 @@ VX_API void ReStartSync(uint32_t handle) {
   sealed([&] { existing<vx::SyncTimer>(handle).restart(); });
 }
 
+namespace {
+
+// The answer for a period the timer did not take.
+uint16_t periodRefusal(const vx::BeatPeriod &period) {
+  return period.numeratorUs == 0 || period.denominator == 0 ? VX_REFUSED : VX_OUT_OF_RANGE;
+}
+
+}  // namespace
+
 VX_API uint16_t SetTempo(uint32_t handle, uint32_t periodUs) {
   return sealed(uint16_t{VX_REFUSED}, [&]() -> uint16_t {
-    return existing<vx::SyncTimer>(handle).setPeriod(std::chrono::microseconds(periodUs))
-               ? VX_OK
-               : VX_REFUSED;
+    auto &timer = existing<vx::SyncTimer>(handle);
+    const vx::BeatPeriod period{periodUs, 1};
+    return timer.setPeriod(period) ? VX_OK : periodRefusal(period);
   });
 }
 
@@ -57,9 +66,7 @@ VX_API uint16_t SetResolution(uint32_t handle, uint16_t ticksPerQuarter) {
 }
 
 VX_API uint32_t GetTempo(uint32_t handle) {
-  return sealed(0u, [&] {
-    return static_cast<uint32_t>(existing<vx::SyncTimer>(handle).period().count());
-  });
+  return sealed(0u, [&] { return existing<vx::SyncTimer>(handle).period().wholeMicroseconds(); });
 }
 
 VX_API uint16_t GetResolution(uint32_t handle) {
@@ -68,6 +75,26 @@ VX_API uint16_t GetResolution(uint32_t handle) {
 
 VX_API uint32_t GetPosition(uint32_t handle) {
   return sealed(0u, [&] { return existing<vx::SyncTimer>(handle).position(); });
+}
+
+VX_API uint16_t VxSetBeatSink(uint32_t handle, const VxBeatSink *sink) {
+  return sealed(uint16_t{VX_REFUSED}, [&]() -> uint16_t {
+    existing<vx::SyncTimer>(handle).setBeatSink(sink);
+    return VX_OK;
+  });
+}
+
+VX_API uint16_t VxSetSyncPeriod(uint32_t handle, uint32_t numeratorUs, uint32_t denominator,
+                                uint32_t fromPosition) {
+  return sealed(uint16_t{VX_REFUSED}, [&]() -> uint16_t {
+    auto &timer = existing<vx::SyncTimer>(handle);
+    const vx::BeatPeriod period{numeratorUs, denominator};
+    return timer.setPeriodFrom(period, fromPosition) ? VX_OK : periodRefusal(period);
+  });
+}
+
+VX_API uint32_t VxGetSyncRun(uint32_t handle) {
+  return sealed(0u, [&] { return existing<vx::SyncTimer>(handle).run(); });
 }
 
 }  // extern "C"

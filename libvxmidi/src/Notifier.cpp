@@ -11,6 +11,19 @@ void Notifier::notify(uint32_t message) const {
   if (sink_.notify) sink_.notify(sink_.context, message, handle_);
 }
 
+void Notifier::notifyBeat(const VxBeat &beat) const {
+  std::lock_guard guard(lock_);
+  if (beatSink_.beat)
+    beatSink_.beat(beatSink_.context, handle_, &beat);
+  else if (sink_.notify)
+    sink_.notify(sink_.context, VX_NOTIFY_BEAT, handle_);
+}
+
+void Notifier::setBeatSink(const VxBeatSink *sink) {
+  std::lock_guard guard(lock_);
+  beatSink_ = sink ? *sink : VxBeatSink{};
+}
+
 void Notifier::setHandle(uint32_t handle) {
   std::lock_guard guard(lock_);
   handle_ = handle;
@@ -19,6 +32,7 @@ void Notifier::setHandle(uint32_t handle) {
 void Notifier::disarm() {
   std::lock_guard guard(lock_);
   sink_ = {};
+  beatSink_ = {};
 }
 
 }  // namespace vx

@@ -1,5 +1,5 @@
 // The one door through which the library's threads reach the program: a copy of the
-// caller's notification sink that can be disarmed.
+// caller's notification sink (and, for timers, of its beat sink) that can be disarmed.
 #pragma once
 
 #include <cstdint>
@@ -18,15 +18,23 @@ class Notifier {
   // disarmed.
   void notify(uint32_t message) const;
 
+  // Announces a beat: through the beat sink with its details when one is set, else as
+  // VX_NOTIFY_BEAT through the sink. Safe from any thread; nothing once disarmed.
+  void notifyBeat(const VxBeat &beat) const;
+
+  // Replaces the beat sink (null: beats go to the sink again). Any thread.
+  void setBeatSink(const VxBeatSink *sink);
+
   // Sets the handle passed with every notification (known only after registration).
   void setHandle(uint32_t handle);
 
-  // After this returns no call to the sink is in flight and none will follow.
+  // After this returns no call to either sink is in flight and none will follow.
   void disarm();
 
  private:
   mutable std::mutex lock_;
   VxNotifySink sink_{};
+  VxBeatSink beatSink_{};
   uint32_t handle_ = 0;
 };
 

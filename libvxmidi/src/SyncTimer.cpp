@@ -56,16 +56,42 @@ void tightenTimerSlack() {
 
 enum class State { stopped, running, paused };
 
+int64_t nowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
+      .count();
+}
+
+Clock::time_point timePoint(int64_t ns) {
+  return Clock::time_point(
+      std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(ns)));
+}
+
 }  // namespace
+
+int64_t BeatPeriod::spanNs(uint64_t beats) const {
+  // 2^32 beats of 2^32 us overflow 64 bits; the product is exact in 128.
+  const unsigned __int128 ns = static_cast<unsigned __int128>(beats) * numeratorUs * 1000u;
+  return static_cast<int64_t>(ns / denominator);
+}
+
+bool BeatPeriod::valid() const {
+  return numeratorUs != 0 && denominator != 0 &&
+         static_cast<uint64_t>(numeratorUs) >=
+             static_cast<uint64_t>(VX_MIN_PERIOD_US) * denominator;
+}
 
 struct SyncTimer::Impl {
   explicit Impl(std::unique_ptr<Notifier> notifier) : notifier(std::move(notifier)) {}
 
   void run();
   // Calls the sink without the lock held, so entry points are never stuck behind it.
-  void announce(std::unique_lock<std::mutex> &held, uint32_t message);
+  void announceBeat(std::unique_lock<std::mutex> &held, const VxBeat &beat);
+  void announceDone(std::unique_lock<std::mutex> &held);
   // Waits until no announcement is in flight.
   void settle(std::unique_lock<std::mutex> &held);
+
+  // When beat p of the current grid is due (p at or after anchorPosition).
+  int64_t idealNs(uint32_t p) const { return anchorNs + period.spanNs(p - anchorPosition); }
 
   const std::unique_ptr<Notifier> notifier;
 
@@ -76,22 +102,38 @@ struct SyncTimer::Impl {
   bool quit = false;
   bool doneDue = false;     // VX_NOTIFY_SYNC_DONE still to be announced
   bool announcing = false;  // the thread is inside the sink
-  std::chrono::microseconds period{500000};
-  Clock::time_point anchor;       // the last deadline; the next beat is due one period later
-  Clock::duration pausedPhase{};  // time into the current beat when paused
+  BeatPeriod period;
+  // The grid: beat anchorPosition was due at anchorNs, and every later beat one period after
+  // the one before, computed from the anchor so that no rounding adds up.
+  uint32_t anchorPosition = 0;
+  int64_t anchorNs = 0;
+  int64_t pausedPhaseNs = 0;  // time into the current beat when paused
   uint16_t resolution = 96;
   uint32_t position = 0;
+  uint32_t runNumber = 1;
 
   std::thread thread;
 };
 
-void SyncTimer::Impl::announce(std::unique_lock<std::mutex> &held, uint32_t message) {
+void SyncTimer::Impl::announceBeat(std::unique_lock<std::mutex> &held, const VxBeat &beat) {
   announcing = true;
   held.unlock();
   try {
-    if (notifier) notifier->notify(message);
+    if (notifier) notifier->notifyBeat(beat);
   } catch (...) {
     // A failing lock inside the notifier must not end the thread; the beat is lost.
+  }
+  held.lock();
+  announcing = false;
+  settled.notify_all();
+}
+
+void SyncTimer::Impl::announceDone(std::unique_lock<std::mutex> &held) {
+  announcing = true;
+  held.unlock();
+  try {
+    if (notifier) notifier->notify(VX_NOTIFY_SYNC_DONE);
+  } catch (...) {
   }
   held.lock();
   announcing = false;
@@ -102,37 +144,36 @@ void SyncTimer::Impl::settle(std::unique_lock<std::mutex> &held) {
   settled.wait(held, [this] { return !announcing; });
 }
 
-// Deadlines are anchor + period, with anchor moved by exactly one period per beat, so the
-// grid start + k * period holds however late any single wake-up is. A wake-up later than
-// a whole period announces every missed beat in turn before sleeping again.
+// Each deadline is computed from the grid's anchor, so the grid holds however late any single
+// wake-up is. A wake-up later than a whole period announces every missed beat in turn before
+// sleeping again. The deadline is looked at anew after every wait: the grid may have changed.
 void SyncTimer::Impl::run() {
   tightenTimerSlack();
   std::unique_lock held(lock);
   while (!quit) {
     if (doneDue) {
       doneDue = false;
-      announce(held, VX_NOTIFY_SYNC_DONE);
+      announceDone(held);
       continue;
     }
     if (state != State::running) {
       wake.wait(held);
       continue;
     }
-    const Clock::time_point due = anchor + period;
-    const Clock::time_point now = Clock::now();
+    const int64_t due = idealNs(position + 1);
+    const int64_t now = nowNs();
     if (now < due) {
-      if (due - now > kFinalStretch) {
-        wake.wait_until(held, due - kFinalStretch);
+      if (due - now > std::chrono::nanoseconds(kFinalStretch).count()) {
+        wake.wait_until(held, timePoint(due) - kFinalStretch);
       } else {
         held.unlock();
-        sleepUntil(due);
+        sleepUntil(timePoint(due));
         held.lock();
       }
-      continue;  // the state may have changed meanwhile
+      continue;
     }
-    anchor = due;
     ++position;
-    announce(held, VX_NOTIFY_BEAT);
+    announceBeat(held, VxBeat{runNumber, position, due});
   }
 }
 
@@ -162,7 +203,9 @@ void SyncTimer::start() {
   impl_->settle(held);
   impl_->state = State::running;
   impl_->position = 0;
-  impl_->anchor = Clock::now();
+  impl_->anchorPosition = 0;
+  impl_->anchorNs = nowNs();
+  ++impl_->runNumber;
   held.unlock();
   impl_->wake.notify_all();
 }
@@ -172,6 +215,7 @@ void SyncTimer::stop() {
   if (impl_->state == State::stopped) return;
   impl_->state = State::stopped;
   impl_->doneDue = true;
+  ++impl_->runNumber;
   impl_->wake.notify_all();
   impl_->settle(held);
 }
@@ -180,10 +224,11 @@ void SyncTimer::pause(bool keepPhase) {
   std::unique_lock held(impl_->lock);
   if (impl_->state != State::running) return;
   impl_->state = State::paused;
+  ++impl_->runNumber;
   // At most one overdue beat is kept for restart(); pausing creates no burst.
-  const Clock::duration phase = Clock::now() - impl_->anchor;
-  impl_->pausedPhase =
-      keepPhase ? std::min<Clock::duration>(phase, impl_->period) : Clock::duration::zero();
+  const int64_t phase = nowNs() - impl_->idealNs(impl_->position);
+  impl_->pausedPhaseNs =
+      keepPhase ? std::clamp<int64_t>(phase, 0, impl_->period.spanNs(1)) : int64_t{0};
   impl_->wake.notify_all();
   impl_->settle(held);
 }
@@ -192,32 +237,56 @@ void SyncTimer::restart() {
   std::unique_lock held(impl_->lock);
   if (impl_->state != State::paused) return;
   // The period may have shrunk while paused: the beat in progress never lasts longer than it.
-  const Clock::duration phase = std::min<Clock::duration>(impl_->pausedPhase, impl_->period);
-  impl_->anchor = Clock::now() - phase;
+  const int64_t phase = std::min(impl_->pausedPhaseNs, impl_->period.spanNs(1));
+  impl_->anchorPosition = impl_->position;
+  impl_->anchorNs = nowNs() - phase;
   impl_->state = State::running;
+  ++impl_->runNumber;
   held.unlock();
   impl_->wake.notify_all();
 }
 
-bool SyncTimer::setPeriod(std::chrono::microseconds period) {
-  if (period <= std::chrono::microseconds::zero()) return false;
+bool SyncTimer::setPeriod(BeatPeriod period) {
+  if (!period.valid()) return false;
   std::unique_lock held(impl_->lock);
-  const Clock::time_point now = Clock::now();
-  const bool overdue = impl_->anchor + impl_->period <= now;
-  impl_->period = period;
-  if (impl_->state == State::running && !overdue) {
+  Impl &m = *impl_;
+  const int64_t now = nowNs();
+  const int64_t last = m.idealNs(m.position);
+  const bool overdue = m.idealNs(m.position + 1) <= now;
+  m.period = period;
+  m.anchorPosition = m.position;
+  m.anchorNs = last;
+  if (m.state == State::running && !overdue) {
     // The next beat is due one new period after the last; when a much shorter period puts
     // that in the past, it comes now and the grid goes on from here instead of bursting out
     // beats that were never due under either period. Beats already overdue (a stalled
     // machine) are left for the thread to announce.
-    impl_->anchor = std::max(impl_->anchor, now - Clock::duration(period));
+    m.anchorNs = std::max(m.anchorNs, now - period.spanNs(1));
   }
   held.unlock();
-  impl_->wake.notify_all();
+  m.wake.notify_all();
   return true;
 }
 
-std::chrono::microseconds SyncTimer::period() const {
+bool SyncTimer::setPeriodFrom(BeatPeriod period, uint32_t fromPosition) {
+  if (!period.valid()) return false;
+  std::unique_lock held(impl_->lock);
+  Impl &m = *impl_;
+  m.settle(held);
+  if (m.state == State::running) {
+    const uint32_t from = std::clamp(fromPosition, m.anchorPosition, m.position);
+    m.anchorNs = m.idealNs(from);
+    m.anchorPosition = from;
+    m.position = from;
+    ++m.runNumber;
+  }
+  m.period = period;
+  held.unlock();
+  m.wake.notify_all();
+  return true;
+}
+
+BeatPeriod SyncTimer::period() const {
   std::lock_guard held(impl_->lock);
   return impl_->period;
 }
@@ -235,6 +304,15 @@ uint16_t SyncTimer::resolution() const {
 uint32_t SyncTimer::position() const {
   std::lock_guard held(impl_->lock);
   return impl_->position;
+}
+
+uint32_t SyncTimer::run() const {
+  std::lock_guard held(impl_->lock);
+  return impl_->runNumber;
+}
+
+void SyncTimer::setBeatSink(const VxBeatSink *sink) {
+  if (impl_->notifier) impl_->notifier->setBeatSink(sink);
 }
 
 }  // namespace vx

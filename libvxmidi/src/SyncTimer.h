@@ -1,5 +1,5 @@
-// A beat timer: a thread of its own that announces one beat per period, with absolute
-// deadlines on the monotonic clock so that it never drifts.
+// A beat timer: a thread of its own that announces one beat per period, on a grid of
+// absolute deadlines on the monotonic clock, so that it never drifts.
 #pragma once
 
 #include <chrono>
@@ -10,6 +10,20 @@
 #include "Registry.h"
 
 namespace vx {
+
+// A period of numeratorUs / denominator microseconds, kept as a fraction so that tempos such
+// as 7812.5 us per beat (120 BPM at 64 beats per quarter note) are exact.
+struct BeatPeriod {
+  uint32_t numeratorUs = 500000;
+  uint32_t denominator = 1;
+
+  // The span of beats periods in nanoseconds, exact to the nanosecond below.
+  int64_t spanNs(uint64_t beats) const;
+  // Whole microseconds, truncated (what GetTempo answers).
+  uint32_t wholeMicroseconds() const { return numeratorUs / denominator; }
+  // At least VX_MIN_PERIOD_US and not zero.
+  bool valid() const;
+};
 
 // Every member is called by the entry points (under the entry lock, never from inside the
 // sink); beats and VX_NOTIFY_SYNC_DONE leave only through the notifier, on the timer's thread.
@@ -32,9 +46,12 @@ class SyncTimer : public Object {
   void restart();
 
   // Period between beats; the next beat comes one new period after the last one (at once
-  // if that moment has passed). Refuses 0.
-  bool setPeriod(std::chrono::microseconds period);
-  std::chrono::microseconds period() const;
+  // if that moment has passed). False (nothing changed) for an invalid period.
+  bool setPeriod(BeatPeriod period);
+  // Period between beats, continuing the grid from beat fromPosition of the current run
+  // when running (see VxSetSyncPeriod). False (nothing changed) for an invalid period.
+  bool setPeriodFrom(BeatPeriod period, uint32_t fromPosition);
+  BeatPeriod period() const;
 
   // Ticks per quarter note of the music driven; the beat rate does not depend on it.
   void setResolution(uint16_t ticksPerQuarter);
@@ -42,6 +59,11 @@ class SyncTimer : public Object {
 
   // Beats announced since the last start().
   uint32_t position() const;
+  // Changes at every start, stop, pause, restart and running change of period.
+  uint32_t run() const;
+
+  // Where beats are announced with their details (null: as VX_NOTIFY_BEAT).
+  void setBeatSink(const VxBeatSink *sink);
 
  private:
   struct Impl;

@@ -88,6 +88,37 @@ class Recorder {
   std::vector<Entry> entries_;
 };
 
+// Records the beats a beat sink receives, with their details.
+class BeatRecorder {
+ public:
+  BeatRecorder() : sink_{&BeatRecorder::record, this} {}
+  const VxBeatSink *sink() const { return &sink_; }
+
+  std::vector<VxBeat> beats() const {
+    std::lock_guard held(lock_);
+    return beats_;
+  }
+  bool waitForBeats(size_t n) const {
+    std::unique_lock held(lock_);
+    return changed_.wait_until(held, Clock::now() + kPatience, [&] { return beats_.size() >= n; });
+  }
+
+ private:
+  static void record(void *context, uint32_t, const VxBeat *beat) {
+    auto *self = static_cast<BeatRecorder *>(context);
+    {
+      std::lock_guard held(self->lock_);
+      self->beats_.push_back(*beat);
+    }
+    self->changed_.notify_all();
+  }
+
+  VxBeatSink sink_;
+  mutable std::mutex lock_;
+  mutable std::condition_variable changed_;
+  std::vector<VxBeat> beats_;
+};
+
 // An open timer, closed when it goes out of scope; declare it after its recorder.
 class Sync {
  public:
@@ -302,17 +333,96 @@ TEST_F(SyncTimerTest, StopAndPauseWaitForTheBeatInFlight) {
   }
 }
 
-TEST_F(SyncTimerTest, SetTempoRefusesZeroAndKeepsOtherPeriods) {
+TEST_F(SyncTimerTest, SetTempoRefusesZeroAndTooShortAPeriodAndKeepsOtherPeriods) {
   Recorder recorder;
   Sync sync(recorder);
   EXPECT_EQ(SetTempo(sync.handle(), 0), VX_REFUSED);
   EXPECT_EQ(GetTempo(sync.handle()), 500000u);
-  EXPECT_EQ(SetTempo(sync.handle(), 1), VX_OK);
-  EXPECT_EQ(GetTempo(sync.handle()), 1u);
+  EXPECT_EQ(SetTempo(sync.handle(), 1), VX_OUT_OF_RANGE);
+  EXPECT_EQ(SetTempo(sync.handle(), VX_MIN_PERIOD_US - 1), VX_OUT_OF_RANGE);
+  EXPECT_EQ(GetTempo(sync.handle()), 500000u);
+  EXPECT_EQ(SetTempo(sync.handle(), VX_MIN_PERIOD_US), VX_OK);
+  EXPECT_EQ(GetTempo(sync.handle()), VX_MIN_PERIOD_US);
   EXPECT_EQ(SetTempo(sync.handle(), 3906), VX_OK);
   EXPECT_EQ(GetTempo(sync.handle()), 3906u);
   EXPECT_EQ(SetTempo(sync.handle(), 0xFFFFFFFFu), VX_OK);
   EXPECT_EQ(GetTempo(sync.handle()), 0xFFFFFFFFu);
+}
+
+TEST_F(SyncTimerTest, AFractionalPeriodKeepsTheGridExactToTheNanosecond) {
+  Recorder recorder;
+  BeatRecorder beats;
+  Sync sync(recorder);
+  ASSERT_EQ(VxSetBeatSink(sync.handle(), beats.sink()), VX_OK);
+  // 120 BPM at 64 beats per quarter note: 7812.5 us, which whole microseconds cannot hold.
+  ASSERT_EQ(VxSetSyncPeriod(sync.handle(), 937500, 120, 0), VX_OK);
+  EXPECT_EQ(GetTempo(sync.handle()), 7812u);
+  StartSync(sync.handle());
+  const uint32_t run = VxGetSyncRun(sync.handle());
+  ASSERT_TRUE(beats.waitForBeats(64));
+  StopSync(sync.handle());
+  const std::vector<VxBeat> got = beats.beats();
+  EXPECT_EQ(recorder.beats(), 0u) << "beats go to the beat sink only";
+  for (size_t i = 0; i < got.size(); ++i) {
+    EXPECT_EQ(got[i].run, run);
+    EXPECT_EQ(got[i].position, i + 1);
+    EXPECT_EQ(got[i].idealNs - got[0].idealNs, int64_t(i) * 7'812'500);
+  }
+  EXPECT_NE(VxGetSyncRun(sync.handle()), run) << "a stop ends the run";
+}
+
+TEST_F(SyncTimerTest, APeriodChangeGoesOnFromTheGivenBeatInANewRun) {
+  Recorder recorder;
+  BeatRecorder beats;
+  Sync sync(recorder);
+  ASSERT_EQ(VxSetBeatSink(sync.handle(), beats.sink()), VX_OK);
+  ASSERT_EQ(VxSetSyncPeriod(sync.handle(), 2000, 1, 0), VX_OK);
+  StartSync(sync.handle());
+  const uint32_t first = VxGetSyncRun(sync.handle());
+  ASSERT_TRUE(beats.waitForBeats(8));
+  // As a program that handles beat 3 late would: the grid goes on from beat 3's ideal time.
+  ASSERT_EQ(VxSetSyncPeriod(sync.handle(), 3000, 1, 3), VX_OK);
+  const uint32_t second = VxGetSyncRun(sync.handle());
+  EXPECT_NE(second, first);
+  ASSERT_TRUE(beats.waitForBeats(20));
+  StopSync(sync.handle());
+  std::vector<VxBeat> got = beats.beats();
+  int64_t beat3 = 0;
+  std::vector<VxBeat> later;
+  for (const VxBeat &b : got) {
+    if (b.run == first && b.position == 3) beat3 = b.idealNs;
+    if (b.run == second) later.push_back(b);
+  }
+  ASSERT_NE(beat3, 0);
+  ASSERT_GE(later.size(), 5u);
+  for (size_t i = 0; i < later.size(); ++i) {
+    EXPECT_EQ(later[i].position, 4 + i);
+    EXPECT_EQ(later[i].idealNs, beat3 + int64_t(i + 1) * 3'000'000);
+  }
+  EXPECT_EQ(VxSetSyncPeriod(sync.handle(), 0, 1, 0), VX_REFUSED);
+  EXPECT_EQ(VxSetSyncPeriod(sync.handle(), 937500, 0, 0), VX_REFUSED);
+  EXPECT_EQ(VxSetSyncPeriod(sync.handle(), 937500, 3751, 0), VX_OUT_OF_RANGE) << "249.9 us";
+  EXPECT_EQ(GetTempo(sync.handle()), 3000u);
+  EXPECT_EQ(VxSetSyncPeriod(0, 3000, 1, 0), VX_REFUSED);
+  EXPECT_EQ(VxGetSyncRun(0), 0u);
+}
+
+TEST_F(SyncTimerTest, EveryChangeOfTheBeatStreamStartsANewRun) {
+  Recorder recorder;
+  Sync sync(recorder);
+  std::vector<uint32_t> runs{VxGetSyncRun(sync.handle())};
+  ASSERT_EQ(SetTempo(sync.handle(), 1000), VX_OK);
+  StartSync(sync.handle());
+  runs.push_back(VxGetSyncRun(sync.handle()));
+  PauseSync(sync.handle(), 1);
+  runs.push_back(VxGetSyncRun(sync.handle()));
+  ReStartSync(sync.handle());
+  runs.push_back(VxGetSyncRun(sync.handle()));
+  StopSync(sync.handle());
+  runs.push_back(VxGetSyncRun(sync.handle()));
+  for (size_t i = 1; i < runs.size(); ++i) EXPECT_NE(runs[i], runs[i - 1]) << i;
+  ASSERT_EQ(VxSetSyncPeriod(sync.handle(), 2000, 1, 0), VX_OK);
+  EXPECT_EQ(VxGetSyncRun(sync.handle()), runs.back()) << "a stopped timer's period only";
 }
 
 TEST_F(SyncTimerTest, ShorterPeriodWhileRunningComesWithoutABurst) {
@@ -436,7 +546,7 @@ TEST_F(SyncTimerTest, ManyOpensAndClosesAtEveryStageJoinCleanly) {
   for (int round = 0; round < 50; ++round) {
     Sync sync(recorder);
     ASSERT_GT(sync.handle(), VX_HANDLE_FAILED_MAX);
-    ASSERT_EQ(SetTempo(sync.handle(), 100), VX_OK);
+    ASSERT_EQ(SetTempo(sync.handle(), VX_MIN_PERIOD_US), VX_OK);
     if (round % 3 != 0) StartSync(sync.handle());
     if (round % 3 == 2) StopSync(sync.handle());
   }

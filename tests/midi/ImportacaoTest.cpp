@@ -115,11 +115,31 @@ TEST_F(Importacao, AFailedLoadLeavesThePreviousSongCurrentAndNoFileOpen) {
   EXPECT_FALSE(SaidaMIDI::instancia().isArquivoAberto());
 }
 
-TEST_F(Importacao, ATimeCodeDivisionIsConvertedByTimeAt120Bpm) {
-  // 25 frames of 40 ticks: 1000 file ticks per second, 500 per quarter note at 120 BPM.
+TEST_F(Importacao, ATimeCodeFilePlaysInRealTimeWhateverTempoItStates) {
+  // 25 frames of 40 ticks: 1000 file ticks per second, 500 per quarter note at 120 BPM. The
+  // file's Set Tempo of 666666 us would play the note due at 0.5 s at 0.667 s.
   const uint16_t divisao = static_cast<uint16_t>((0x100 - 25) << 8 | 40);
-  const Musica &m = carregar(smf(divisao, {ev(500, {0x99, 36, 100})}));
-  EXPECT_EQ(posicoes(m.getTrilha(0)), std::vector<int>{64});
+  const Musica &m = carregar(
+      smf(divisao, {junta({ev(0, {0xFF, 0x51, 3, 0x0A, 0x2C, 0x2A}), ev(500, {0x99, 36, 100})})}));
+  const Trilha &trilha = m.getTrilha(0);
+  ASSERT_EQ(trilha.getEventos().size(), 2u) << "one marker of 120 BPM, then the note";
+  const auto *marcador = dynamic_cast<const EventoAndamento *>(trilha.getEventos()[0].get());
+  ASSERT_NE(marcador, nullptr);
+  EXPECT_EQ(marcador->getPosicao(), 0);
+  EXPECT_EQ(marcador->getMicrossegundos(), 500000);
+  EXPECT_EQ(posicoes(trilha), (std::vector<int>{0, 64}));
+  ASSERT_EQ(m.getMarcadores().size(), 1u) << "the file's own tempo is left out";
+}
+
+TEST_F(Importacao, EveryTempoMarkerKeepsTheFilesExactTempo) {
+  // 138 BPM is 434783 us per quarter note (137.99 BPM): the marker keeps the microseconds.
+  const Musica &m = carregar(smf(96, {junta({ev(0, {0xFF, 0x51, 3, 0x06, 0xA2, 0x5F}),
+                                             ev(96, {0xFF, 0x51, 3, 0x07, 0xA1, 0x20})})}));
+  ASSERT_EQ(m.getMarcadores().size(), 2u);
+  EXPECT_EQ(m.getMarcadores()[0]->getMicrossegundos(), 434783);
+  EXPECT_EQ(m.getMarcadores()[0]->getBpm(), 137);
+  EXPECT_EQ(m.getMarcadores()[1]->getMicrossegundos(), 500000);
+  EXPECT_EQ(m.getMarcadores()[1]->getPosicao(), 64);
 }
 
 TEST_F(Importacao, LoadingAgainStopsPlaybackAndResetsTheDevice) {

@@ -75,7 +75,8 @@ TEST(KovrintaSongJack, PlaysEveryMessageOfTheFileInOrderIntoAJackPort) {
   ASSERT_GE(dispositivo, 0) << "the capture port is not among the devices";
 
   // Eight closed hi-hats a 16th apart at 96 ticks per quarter, each released half a 16th
-  // later; a program change and a controller first. The song ends at tick 120.
+  // later; a program change and a controller first; a crash on the next beat, at tick 128,
+  // is the song's last event and lies on a beat, where the end of the song is noticed.
   std::vector<uint8_t> eventos = junta({ev(0, {0xC9, 0}), ev(0, {0xB9, 7, 100})});
   std::vector<std::vector<uint8_t>> esperado = {{0xC9, 0}, {0xB9, 7, 100}};
   for (int i = 0; i < 8; ++i) {
@@ -86,6 +87,9 @@ TEST(KovrintaSongJack, PlaysEveryMessageOfTheFileInOrderIntoAJackPort) {
     esperado.push_back({0x99, 42, static_cast<uint8_t>(60 + i)});
     esperado.push_back({0x99, 42, 0});  // note-offs always go out as velocity 0
   }
+  const auto crash = ev(12, {0x99, 49, 110});
+  eventos.insert(eventos.end(), crash.begin(), crash.end());
+  esperado.push_back({0x99, 49, 110});
   QTemporaryDir pasta;
   const QString arquivo = pasta.filePath("groove.mid");
   QFile file(arquivo);
@@ -101,16 +105,18 @@ TEST(KovrintaSongJack, PlaysEveryMessageOfTheFileInOrderIntoAJackPort) {
 
   // The last messages leave with the port's next cycle.
   std::vector<std::vector<uint8_t>> recebido;
-  for (int i = 0; i < 200 && recebido.size() < 16 + 48 + esperado.size() + 64; ++i) {
+  const std::size_t total = 16 + 48 + esperado.size() + 1 + 48 + 16;
+  for (int i = 0; i < 200 && recebido.size() < total; ++i) {
     recebido = gravador.mensagens();
     QThread::msleep(10);
   }
   // 16 volume messages at start, a reset after the load (48), the song, and at the end a
-  // reset (48) and Reset All Controllers (16).
-  ASSERT_EQ(recebido.size(), 16 + 48 + esperado.size() + 48 + 16);
+  // reset (the crash's note-off, then 48) and Reset All Controllers (16).
+  ASSERT_EQ(recebido.size(), total);
   const std::vector<std::vector<uint8_t>> musica(recebido.begin() + 64,
                                                  recebido.begin() + 64 + esperado.size());
   EXPECT_EQ(musica, esperado);
+  EXPECT_EQ(recebido[64 + esperado.size()], (std::vector<uint8_t>{0x99, 49, 0}));
   EXPECT_EQ(recebido.front(), (std::vector<uint8_t>{0xB0, 7, 127}));
   EXPECT_EQ(recebido.back(), (std::vector<uint8_t>{0xBF, 121, 0}));
 }

@@ -2,6 +2,8 @@
 // muting and the kit display.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include "ProgramaFalso.h"
 #include "TVxMidiSync.h"
 #include "config/ArquivoConfiguracao.h"
@@ -54,26 +56,45 @@ class Sequencia : public ProgramaFalso {
   void ticks(int n) {
     for (int i = 0; i < n; ++i) seq.processarTick();
   }
+
+  // A beat of the timer, delivered as the library's thread would deliver it.
+  void batida(uint32_t run, uint32_t posicao) {
+    fake->beat(run, posicao, 0);
+    QCoreApplication::sendPostedEvents();
+  }
 };
 
-TEST_F(Sequencia, TickPeriodsAndTheTimerCallsOfPlayPauseAndTempo) {
-  EXPECT_EQ(Sequenciador::periodoTick(120), 7812u);
-  EXPECT_EQ(Sequenciador::periodoTick(100), 9375u);
-  EXPECT_EQ(Sequenciador::periodoTick(240), 3906u);
-  EXPECT_EQ(Sequenciador::periodoTick(40), 23437u);
+TEST_F(Sequencia, TheTimerGetsTheExactPeriodOfTheTempoAndTempoChangesContinueTheGrid) {
+  musica({{}});
   seq.setAndamento(90);
   seq.tocar();
   seq.tocar();
+  batida(fake->syncRun(), 7);  // a beat, so the change continues from beat 7
   seq.setAndamento(90);
   seq.setAndamento(0);
   seq.setAndamento(-3);
   seq.pausar(true);
   seq.pausar(false);
+  // 937500 / 90 us per tick, exactly: 10416.67, not 10416.
   EXPECT_EQ(calls(),
-            "SetTempo 100 10416\nSetTempo 100 10416\nStartSync 100\n"
-            "StopSync 100\nSetTempo 100 10416\nStartSync 100\n"
-            "StopSync 100\nSetTempo 100 10416\nStartSync 100\n");
+            "VxSetSyncPeriod 100 937500 90 0\nVxSetSyncPeriod 100 937500 90 0\nStartSync 100\n"
+            "VxSetSyncPeriod 100 937500 90 7\n"
+            "StopSync 100\nVxSetSyncPeriod 100 937500 90 0\nStartSync 100\n");
   EXPECT_EQ(seq.getAndamento(), 90);
+}
+
+TEST_F(Sequencia, TemposAreHeldWithinWhatTheTimerCanDeliver) {
+  seq.setAndamento(5000);
+  EXPECT_EQ(seq.getAndamento(), 960);
+  const EventoAndamento rapido(0, 0, 937500, 64);
+  seq.aplicarMarcador(rapido);
+  EXPECT_EQ(seq.getAndamento(), 960);
+  const EventoAndamento lento(0, 0, 3, 0xFFFFFF);
+  seq.aplicarMarcador(lento);
+  EXPECT_EQ(seq.getAndamento(), 3);
+  EXPECT_EQ(calls(),
+            "VxSetSyncPeriod 100 937500 960 0\nVxSetSyncPeriod 100 62500 64 0\n"
+            "VxSetSyncPeriod 100 16777215 64 0\n");
 }
 
 TEST_F(Sequencia, StopRewindsAlsoWhenStoppedAndPauseKeepsThePosition) {
@@ -185,27 +206,110 @@ TEST_F(Sequencia, ADisabledTrackIsNeitherHeardNorShownAndHighTracksAlwaysPlay) {
   EXPECT_TRUE(kit.chamadas.empty()) << "the chosen drum track 0 is disabled";
 }
 
-TEST_F(Sequencia, ATempoChangeWhilePlayingRestartsTheTimerAtTheNewPeriod) {
-  musica({{new EventoAndamento(3, 0, 90)}});
+TEST_F(Sequencia, ATempoEventWhilePlayingContinuesTheGridFromItsOwnBeat) {
+  musica({{new EventoAndamento(3, 0, 90, 666666)}});
   seq.tocar();
   fake->reset();
-  ticks(4);
-  EXPECT_EQ(calls(), "StopSync 100\nSetTempo 100 10416\nStartSync 100\n");
+  for (uint32_t beat = 1; beat <= 4; ++beat) batida(fake->syncRun(), beat);
+  EXPECT_EQ(calls(), "VxSetSyncPeriod 100 666666 64 4\n") << "no stop, no restart";
   EXPECT_EQ(seq.getAndamento(), 90);
+  EXPECT_EQ(seq.getPosicao(), 4);
 }
 
-TEST_F(Sequencia, AStopInsideATickEndsItAtOnce) {
+TEST_F(Sequencia, BeatsAnnouncedBeforeAStopOrATempoChangeAreNotPlayed) {
+  KitGravador kit;
+  auto &config = ArquivoConfiguracao::instancia();
+  Instrumento *anterior = config.getInstrumento();
+  config.instrumentoParaTestes(&kit);
+  musica({{new EventoNoteOn(0, 9, 36, 100), new EventoNoteOn(1, 9, 38, 100)}});
+  seq.setPosicao(1);
+  seq.marcarLoop();
+  seq.setPosicao(2);
+  seq.marcarLoop();
+  seq.setPosicao(0);
+  seq.tocar();
+  const uint32_t run = fake->syncRun();
+  batida(run, 1);
+  EXPECT_EQ(seq.getPosicao(), 1);
+  fake->reset();
+  seq.interromper();
+  batida(run, 2);  // queued before the stop
+  seq.tocar();
+  batida(run, 3);  // still of the stopped run
+  const uint32_t antesDaMudanca = fake->syncRun();
+  seq.setAndamento(100);
+  batida(antesDaMudanca, 1);  // announced under the old period
+  config.instrumentoParaTestes(anterior);
+  EXPECT_EQ(kit.chamadas, std::vector<std::string>{"+36"});
+  EXPECT_EQ(seq.getPosicao(), 1) << "neither moved nor wrapped";
+  EXPECT_EQ(calls(),
+            "StopSync 100\nVxSetSyncPeriod 100 937500 120 0\nStartSync 100\n"
+            "VxSetSyncPeriod 100 937500 100 0\n");
+  batida(fake->syncRun(), 1);
+  EXPECT_EQ(seq.getPosicao(), 2) << "the beat of the current run plays";
+}
+
+TEST_F(Sequencia, AJumpOrALoopWrapTakesTheTempoOfTheRegionItLandsIn) {
+  struct Andamentos : VisorReproducao {
+    std::vector<int> mostrados;
+    void exibirAndamento(int bpm) override { mostrados.push_back(bpm); }
+    void avancarTempo() override {}
+  } visor;
+  AcessoGui::instancia().setVisor(&visor);
+  auto *intro = new EventoAndamento(100, 0, 100, 600000);
+  auto *rapido = new EventoAndamento(6400, 0, 140, 428571);
+  musica({{intro, rapido}, {}});
+  seq.tocar();
+  seq.setPosicao(6400);
+  EXPECT_EQ(seq.getAndamento(), 140);
+  seq.setPosicao(3200);
+  EXPECT_EQ(seq.getAndamento(), 100) << "the intro plays at its own tempo";
+  seq.setPosicao(3300);
+  seq.setAndamento(80);  // the slider, within the intro
+  seq.setPosicao(20);    // before the first marker: the song's first tempo, which is in force
+  EXPECT_EQ(seq.getAndamento(), 80) << "a jump within one region keeps the slider's tempo";
+
+  seq.setPosicao(3000);
+  seq.marcarLoop();
+  seq.setPosicao(7000);
+  seq.marcarLoop();
+  EXPECT_EQ(seq.getAndamento(), 140);
+  seq.processarTick();  // at the loop's end: wraps back into the intro
+  EXPECT_EQ(seq.getPosicao(), 3001);
+  EXPECT_EQ(seq.getAndamento(), 100);
+
+  seq.limparLoop();
+  seq.setPosicao(1000);
+  seq.marcarLoop();
+  seq.setPosicao(2000);
+  seq.marcarLoop();
+  seq.setAndamento(80);
+  seq.processarTick();  // a bar looped within the intro
+  EXPECT_EQ(seq.getPosicao(), 1001);
+  EXPECT_EQ(seq.getAndamento(), 80);
+  AcessoGui::instancia().setVisor(nullptr);
+  EXPECT_EQ(visor.mostrados, (std::vector<int>{140, 100, 140, 100}));
+}
+
+TEST_F(Sequencia, AStopInsideATickShowsAndPerformsNothingMore) {
   struct Parador : VisorReproducao {
     void exibirAndamento(int) override {}
-    void avancarTempo() override { Sequenciador::instancia().interromper(); }
+    void avancarTempo() override { Sequenciador::instancia().parar(); }
   } parador;
+  KitGravador kit;
+  auto &config = ArquivoConfiguracao::instancia();
+  Instrumento *anterior = config.getInstrumento();
+  config.instrumentoParaTestes(&kit);
   AcessoGui::instancia().setVisor(&parador);
-  musica({{new EventoNoteOn(0, 9, 36, 100)}});
+  musica({{new EventoNoteOn(0, 9, 36, 100), new EventoNoteOn(64, 9, 38, 100)}});
   seq.tocar();
+  seq.setPosicao(64);
   fake->reset();
-  ticks(1);
+  ticks(1);  // the end of the song, as the window stops it
   AcessoGui::instancia().setVisor(nullptr);
-  EXPECT_EQ(calls(), "StopSync 100\n") << "no event after the stop, no advance";
+  config.instrumentoParaTestes(anterior);
+  EXPECT_EQ(calls(), "StopSync 100\n") << "no event after the stop";
+  EXPECT_TRUE(kit.chamadas.empty()) << "nothing lit after the stop, not even tick 0's hits";
   EXPECT_EQ(seq.getPosicao(), 0);
 }
 

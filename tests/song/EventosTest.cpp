@@ -45,11 +45,18 @@ TEST_F(Eventos, ATempoEventShowsThenSetsTheTempoAndNoTempoChangesNothing) {
   EventoAndamento(0, 0, 250).executar();
   EXPECT_EQ(Sequenciador::instancia().getAndamento(), 250);
   EXPECT_EQ(visor.andamentos, std::vector<int>{250});
-  EXPECT_EQ(calls(), "SetTempo 100 3750\n") << "a tempo event sends nothing to the device";
+  EXPECT_EQ(calls(), "VxSetSyncPeriod 100 937500 250 0\n")
+      << "a tempo event sends nothing to the device";
+  fake->reset();
+  // A file's tempo keeps its microseconds: 434783 us is 137.99 BPM, shown as 137.
+  EventoAndamento(0, 0, 137, 434783).executar();
+  EXPECT_EQ(Sequenciador::instancia().getAndamento(), 137);
+  EXPECT_EQ(visor.andamentos.back(), 137);
+  EXPECT_EQ(calls(), "VxSetSyncPeriod 100 434783 64 0\n");
   EventoAndamento(0, 0, -1).executar();
   EventoAndamento(0, 0, 0).executar();
-  EXPECT_EQ(Sequenciador::instancia().getAndamento(), 250);
-  EXPECT_EQ(visor.andamentos.size(), 1u);
+  EXPECT_EQ(Sequenciador::instancia().getAndamento(), 137);
+  EXPECT_EQ(visor.andamentos.size(), 2u);
   AcessoGui::instancia().setVisor(nullptr);
 }
 

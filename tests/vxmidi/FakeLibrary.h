@@ -24,6 +24,8 @@ class FakeLibrary {
     notify = control<FakeNotifyFn>("FakeNotify");
     setFile = control<FakeSetFileFn>("FakeSetFile");
     forwardFiles = control<FakeForwardFilesFn>("FakeForwardFiles");
+    beat = control<FakeBeatFn>("FakeBeat");
+    syncRun = control<FakeSyncRunFn>("FakeSyncRun");
     reset();
   }
   ~FakeLibrary() {
@@ -41,6 +43,8 @@ class FakeLibrary {
   FakeNotifyFn notify = nullptr;
   FakeSetFileFn setFile = nullptr;
   FakeForwardFilesFn forwardFiles = nullptr;
+  FakeBeatFn beat = nullptr;
+  FakeSyncRunFn syncRun = nullptr;
 
  private:
   template <class F>

@@ -93,14 +93,15 @@ void JogadorTerminal::exibirAndamento(int bpm) {
   andamento = bpm;
 }
 
-// The end of the song is the first beat at or past its length, as in the window.
+// The song ends at the first beat past its length: the events of its last tick have been
+// performed by then, and the output has had that beat to play them.
 void JogadorTerminal::avancarTempo() {
   const GerenciadorMusica &gerenciador = GerenciadorMusica::instancia();
   const int posicao = Sequenciador::instancia().getPosicao();
   const int tempo = posicao / 64;
   std::fprintf(stderr, "\rbeat %d/%d  %d BPM ", tempo, gerenciador.getNumTempos(),
                andamento > 0 ? andamento : Sequenciador::instancia().getAndamento());
-  if (posicao >= gerenciador.getDuracao()) {
+  if (posicao > gerenciador.getDuracao()) {
     std::fprintf(stderr, "\n");
     terminar(0);
   }

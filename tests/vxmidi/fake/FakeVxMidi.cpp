@@ -20,6 +20,8 @@ std::string calls;
 uint32_t openResult = 100;
 uint16_t putResult = VX_OK;
 VxNotifySink sink{};
+VxBeatSink beatSink{};
+uint32_t syncRun = 1;
 std::deque<VxMidiEvent> input;
 VxMidiEvent delivered{};
 // When set, the file entries go to the real library, so that tests of the program read
@@ -85,6 +87,16 @@ FAKE_API void FakeNotify(uint32_t message) {
   std::thread([message] {
     if (sink.notify) sink.notify(sink.context, message, openResult);
   }).join();
+}
+
+FAKE_API void FakeBeat(uint32_t run, uint32_t position, int64_t idealNs) {
+  std::thread([=] {
+    const VxBeat beat{run, position, idealNs};
+    if (beatSink.beat) beatSink.beat(beatSink.context, openResult, &beat);
+  }).join();
+}
+FAKE_API uint32_t FakeSyncRun(void) {
+  return syncRun;
 }
 
 FAKE_API uint16_t GetVxMidiVersion(void) {
@@ -154,9 +166,11 @@ FAKE_API void CloseSync(uint32_t handle) {
 }
 FAKE_API void StopSync(uint32_t handle) {
   record("StopSync", handle);
+  ++syncRun;
 }
 FAKE_API void StartSync(uint32_t handle) {
   record("StartSync", handle);
+  ++syncRun;
 }
 #ifndef FAKE_WITHOUT_PAUSESYNC
 FAKE_API void PauseSync(uint32_t handle, uint32_t keep) {
@@ -182,6 +196,22 @@ FAKE_API uint16_t GetResolution(uint32_t) {
 }
 FAKE_API uint32_t GetPosition(uint32_t) {
   return 0;
+}
+FAKE_API uint16_t VxSetBeatSink(uint32_t handle, const VxBeatSink *s) {
+  record("VxSetBeatSink", handle);
+  beatSink = s ? *s : VxBeatSink{};
+  return VX_OK;
+}
+FAKE_API uint16_t VxSetSyncPeriod(uint32_t handle, uint32_t numerator, uint32_t denominator,
+                                  uint32_t from) {
+  record("VxSetSyncPeriod", handle, numerator, denominator, from);
+  if (numerator == 0 || denominator == 0) return VX_REFUSED;
+  if (numerator < uint64_t{VX_MIN_PERIOD_US} * denominator) return VX_OUT_OF_RANGE;
+  ++syncRun;
+  return VX_OK;
+}
+FAKE_API uint32_t VxGetSyncRun(uint32_t) {
+  return syncRun;
 }
 FAKE_API uint32_t OpenSMF(const char *name, uint32_t *parameter, uint8_t mode,
                           uint32_t *trackCount) {

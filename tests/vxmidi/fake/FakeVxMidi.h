@@ -9,7 +9,8 @@
 extern "C" {
 // Every call so far, one line each: the entry's name and its arguments in decimal.
 typedef const char *(*FakeCallsFn)(void);
-// Forgets the calls and the programmed answers.
+// Forgets the calls and the programmed answers (a timer's beat sink and its run stay, as the
+// real library keeps them for as long as the timer is open).
 typedef void (*FakeResetFn)(void);
 // The handle that the next OpenMidiOut, OpenMidiIn and OpenSync answer (default 100).
 typedef void (*FakeSetOpenResultFn)(uint32_t handle);
@@ -25,4 +26,9 @@ typedef void (*FakeForwardFilesFn)(const char *realLibraryFile);
 // Calls the sink given at the last open with message, from a thread of the library's own,
 // and waits for that thread.
 typedef void (*FakeNotifyFn)(uint32_t message);
+// Calls the beat sink given to VxSetBeatSink with a beat, from a thread of the library's own,
+// and waits for that thread.
+typedef void (*FakeBeatFn)(uint32_t run, uint32_t position, int64_t idealNs);
+// The run VxGetSyncRun answers now; StartSync, StopSync and VxSetSyncPeriod change it.
+typedef uint32_t (*FakeSyncRunFn)(void);
 }
