@@ -59,8 +59,12 @@ const VxMidiEvent *TVxMidiIn::ReadEvent() {
   return VxMidi->entries().GetMidiIn(handle_);
 }
 
+// A track records from one input at a time: the input that had it lets it go first, so that
+// it never drains into a track it no longer owns.
 void TVxMidiIn::AttachTrack(TVxMidiTrack *track) {
   if (track_ && track_ != track) DetachTrack(track_);
+  if (track && track->Input && track->Input != this && track->Input->RecordingTrack() == track)
+    track->Input->DetachTrack(track);
   track_ = track;
   if (track) track->Input = this;
 }

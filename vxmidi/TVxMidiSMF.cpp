@@ -55,13 +55,18 @@ bool TVxMidiSMF::ReadTrack(TVxMidiTrack *track) {
   const int index = score_->IndexOf(track);
   vxresult::require(index != -1, "SMF bad track");
 
+  // The library fills one block at a time; the track takes what it holds, so that an empty
+  // track costs no slots.
+  if (block_.size() < readBlock) block_.resize(readBlock);
   uint32_t n = 0;
   uint32_t read = 0;
   do {
     const uint32_t free = track->Capacity() - n;
     if (free < readBlock) track->grow(std::max(n, readBlock - free));
-    read = VxMidi->entries().ReadSMF(handle_, static_cast<uint32_t>(index), track->eventSlots() + n,
-                                     readBlock);
+    read = std::min(
+        VxMidi->entries().ReadSMF(handle_, static_cast<uint32_t>(index), block_.data(), readBlock),
+        readBlock);
+    track->store(n, block_.data(), read);
     n += read;
   } while (read != 0);
   track->setCount(n);
@@ -76,8 +81,9 @@ bool TVxMidiSMF::WriteTrack(TVxMidiTrack *track) {
     const QByteArray name = track->Name.toUtf8();
     WriteMeta(track, 3, reinterpret_cast<const uint8_t *>(name.constData()), 0);
   }
+  const std::vector<VxMidiEvent> events = track->events();
   const uint32_t written = VxMidi->entries().WriteSMF(handle_, static_cast<uint32_t>(index),
-                                                      track->eventSlots(), track->GetNumEvents());
+                                                      events.data(), track->GetNumEvents());
   return written == track->GetNumEvents();
 }
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "VxMidi.h"
+
 class TVxMidi;
 class TVxMidiScore;
 class TVxMidiSync;
@@ -71,4 +73,6 @@ class TVxMidiSMF : public QObject {
   uint32_t openParameter_ = 0;
   uint32_t trackCount_ = 0;
   TVxMidiScore *score_ = nullptr;
+  // Where the library puts each block of events read.
+  std::vector<VxMidiEvent> block_;
 };

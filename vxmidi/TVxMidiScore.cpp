@@ -1,18 +1,28 @@
 #include "TVxMidiScore.h"
 
+#include <algorithm>
+
 #include "TVxMidiOut.h"
 
 TrackMerge::TrackMerge(std::unique_ptr<TVxMidiTrack> track)
     : Track(track ? std::move(track) : std::make_unique<TVxMidiTrack>()) {}
 
 TVxMidiScore::TVxMidiScore(int n) {
-  for (int i = 0; i < n; ++i) cursors_.push_back(std::make_unique<TrackMerge>());
+  cursors_.reserve(static_cast<std::size_t>(std::max(n, 0)));
+  for (int i = 0; i < n; ++i) {
+    cursors_.push_back(std::make_unique<TrackMerge>());
+    indices_.emplace(cursors_.back()->Track.get(), i);
+  }
 }
 
 int TVxMidiScore::IndexOf(const TVxMidiTrack *track) const {
-  for (std::size_t i = 0; i < cursors_.size(); ++i)
-    if (cursors_[i]->Track.get() == track) return static_cast<int>(i);
-  return -1;
+  const auto found = indices_.find(track);
+  return found == indices_.end() ? -1 : found->second;
+}
+
+void TVxMidiScore::Clear() {
+  indices_.clear();
+  cursors_.clear();
 }
 
 namespace {

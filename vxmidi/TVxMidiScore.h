@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "TVxMidiTrack.h"
@@ -38,10 +39,11 @@ class TVxMidiScore {
   int GetNumTracks() const { return static_cast<int>(cursors_.size()); }
   // The track of cursor index; throws std::out_of_range outside 0..GetNumTracks()-1.
   TVxMidiTrack *GetTrack(int index) const { return cursors_.at(index)->Track.get(); }
-  // Index of the first cursor holding track, or -1.
+  // Index of the first cursor holding track, or -1. Constant time, so that reading a file
+  // of many tracks stays linear.
   int IndexOf(const TVxMidiTrack *track) const;
   // Destroys every cursor and its track.
-  void Clear() { cursors_.clear(); }
+  void Clear();
 
   // Fills the next block of at most blockSize events in time order, with delta times; see
   // the definition for the rules of ties and exclusive runs. Answers the block.
@@ -57,6 +59,8 @@ class TVxMidiScore {
 
  private:
   std::vector<std::unique_ptr<TrackMerge>> cursors_;
+  // Each cursor's index by its track; a track belongs to one cursor only.
+  std::unordered_map<const TVxMidiTrack *, int> indices_;
   std::vector<VxMidiEvent> merged_;
   uint32_t mergedCount_ = 0;
   uint32_t playIndex_ = 0;

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "VxMidi.h"
@@ -16,7 +17,7 @@ class TVxMidiTrack {
 
   // An empty track with growthStep zeroed slots.
   TVxMidiTrack();
-  // Detaches itself from an input that records into it.
+  // Detaches itself from an input that records into it. Never throws.
   ~TVxMidiTrack();
 
   TVxMidiTrack(const TVxMidiTrack &) = delete;
@@ -35,8 +36,9 @@ class TVxMidiTrack {
   // Forgets the events; the slots keep their content.
   void Clear() { count_ = 0; }
   uint32_t GetNumEvents() const { return count_; }
-  uint32_t Capacity() const { return static_cast<uint32_t>(events_.size()); }
-  // The slot at index (below Capacity, not only Count), or nullptr past the capacity.
+  uint32_t Capacity() const { return capacity_; }
+  // The slot at index (below Capacity, not only Count), or nullptr past the capacity. A slot
+  // keeps its address for the track's life.
   VxMidiEvent *GetEvent(uint32_t index);
   // Stores event at index, moving the later ones up, or appends for index -1; grows by
   // growthStep when full.
@@ -51,14 +53,24 @@ class TVxMidiTrack {
   std::vector<VxMidiEvent> CopyAbsolute(uint32_t start, uint32_t n) const;
   QString GetName() const { return Name; }
 
-  // Raw access for the file reader, which fills the slots in blocks: grows the slots by
-  // extra zeroed ones, and sets the count after filling.
-  VxMidiEvent *eventSlots() { return events_.data(); }
-  void grow(uint32_t extra) { events_.resize(events_.size() + extra, VxMidiEvent{}); }
+  // For the file reader, which reads in blocks: adds extra zeroed slots to the capacity,
+  // stores events at slots from..from + n - 1 (within the capacity), and sets the count.
+  void grow(uint32_t extra) { capacity_ += extra; }
+  void store(uint32_t from, const VxMidiEvent *events, uint32_t n);
   void setCount(uint32_t count) { count_ = count; }
+  // The first count events, one after the other (for the file writer).
+  std::vector<VxMidiEvent> events() const;
 
  private:
-  std::vector<VxMidiEvent> events_;
+  // Slots live in blocks that are made when a slot of theirs is first written or asked for,
+  // so memory follows the events present: a new track costs no 64 KiB, and the slots never
+  // move. A slot of a block not yet made reads as zero.
+  static constexpr uint32_t blockSize = 1024;
+  const VxMidiEvent &slot(uint32_t index) const;
+  VxMidiEvent &slotForWriting(uint32_t index);
+
+  std::vector<std::unique_ptr<VxMidiEvent[]>> blocks_;
+  uint32_t capacity_ = 0;
   bool allocated_ = false;
   uint32_t count_ = 0;
 };

@@ -200,4 +200,23 @@ TEST_F(Input, DetachingAnotherTrackRaisesAndADestroyedTrackDetachesItself) {
   EXPECT_EQ(in.RecordingTrack(), nullptr);
 }
 
+TEST_F(Input, ATrackMovedToAnotherInputIsLetGoByTheFirstAndDiesQuietly) {
+  TVxMidiIn second;
+  second.VxMidi = fake.vxMidi.get();
+  auto track = std::make_unique<TVxMidiTrack>();
+  track->Recording = true;
+  in.AttachTrack(track.get());
+  second.AttachTrack(track.get());
+  EXPECT_EQ(in.RecordingTrack(), nullptr) << "the first input would drain into it";
+  EXPECT_EQ(second.RecordingTrack(), track.get());
+  EXPECT_EQ(track->Input, &second);
+  receive({{1, 0x99, 38, 90, 0}});
+  waitFor([] { return false; }, std::chrono::milliseconds(20));
+  EXPECT_EQ(track->GetNumEvents(), 0u) << "recorded through an input that let it go";
+  // A track whose input no longer holds it is destroyed without raising.
+  second.DetachTrack(track.get());
+  track->Input = &in;
+  EXPECT_NO_THROW(track.reset());
+}
+
 }  // namespace

@@ -30,6 +30,26 @@ TEST(Track, NewTrackHasZeroedSlotsUpToItsCapacity) {
   EXPECT_FALSE(track.Allocate(16)) << "a track has its slots already";
 }
 
+TEST(Track, SlotsReadBackWhatWasWrittenAndKeepTheirPlaceAsTheTrackGrows) {
+  TVxMidiTrack track;
+  VxMidiEvent *written = track.GetEvent(5000);
+  written->status = 0x99;
+  written->data1 = 38;
+  for (int i = 0; i < 8192 + 10; ++i) track.InsertEvent(ev(1, 0xB0, 7, 1), -1);
+  EXPECT_EQ(track.Capacity(), 16384u);
+  EXPECT_EQ(track.GetEvent(5000), written) << "a slot moved";
+  EXPECT_EQ(track.GetEvent(8195)->status, 0xB0);
+  EXPECT_EQ(track.GetEvent(16383)->status, 0) << "a slot never written reads as zero";
+  EXPECT_EQ(track.AbsoluteTime(8199), 8200u);
+}
+
+TEST(Track, CopyingNoEventsGivesNothing) {
+  TVxMidiTrack track;
+  track.InsertEvent(ev(3, 0x90, 60, 1), -1);
+  EXPECT_TRUE(track.CopyAbsolute(0, 0).empty());
+  EXPECT_EQ(track.CopyAbsolute(0, 5).size(), 1u);
+}
+
 TEST(Track, InsertShiftsUpAndAFullTrackGrowsByAStep) {
   TVxMidiTrack track;
   for (uint8_t n : {1, 2, 3}) track.InsertEvent(ev(n, 0x90, n, 1), -1);

@@ -1,0 +1,196 @@
+// The sequencer on the real library's timer (no output device): what reaches the song when
+// the window's thread is late, when playback stops with beats queued, and when a file asks
+// for a tempo the window could never keep up with.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <chrono>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "QtWait.h"
+#include "TVxMidi.h"
+#include "TVxMidiSync.h"
+#include "config/ArquivoConfiguracao.h"
+#include "midi/SaidaMIDI.h"
+#include "playback/AcessoGui.h"
+#include "playback/Sequenciador.h"
+#include "playback/VisorReproducao.h"
+#include "song/GerenciadorMusica.h"
+#include "ui/Instrumento.h"
+
+using kovrinta::test::waitFor;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Records every hit shown, and stalls the window's thread on the hits it is told to.
+struct KitLento : Instrumento {
+  std::vector<int> acesas;
+  int notaLenta = -1;
+  std::chrono::milliseconds atraso{0};
+  void acender(int nota) override {
+    acesas.push_back(nota);
+    if (nota == notaLenta) std::this_thread::sleep_for(atraso);
+  }
+};
+
+// Every tick processed, with the ideal time of the beat that brought it.
+struct Registro : VisorReproducao {
+  void exibirAndamento(int) override {}
+  void avancarTempo() override {}
+};
+
+class TempoReal : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    TVxMidi::setLibraryFile(VXMIDI_REAL_LIBRARY);
+    SaidaMIDI::setDispositivoInicial(-1);
+  }
+
+  void SetUp() override {
+    auto &config = ArquivoConfiguracao::instancia();
+    for (int i = 0; i < 16; ++i) config.setTrilhaAtiva(i, true);
+    anterior = config.getInstrumento();
+    config.instrumentoParaTestes(&kit);
+    seq.parar();
+    seq.limparLoop();
+    seq.setBateriaMuda(false);
+    seq.selecionarTrilhaBateria(-1);
+    seq.setAndamento(120);
+  }
+  void TearDown() override {
+    seq.parar();
+    ArquivoConfiguracao::instancia().instrumentoParaTestes(anterior);
+  }
+
+  // A drum track with a hit on every tick up to ultimo, note 36 + tick % 20, and a first
+  // track holding the given tempo markers.
+  static void musica(int ultimo, std::vector<EventoAndamento *> marcadores = {}) {
+    auto *m = new Musica;
+    auto *andamentos = new Trilha;
+    for (auto *a : marcadores) andamentos->adicionarEvento(a);
+    m->adicionarTrilha(andamentos);
+    auto *bateria = new Trilha;
+    for (int tick = 0; tick <= ultimo; ++tick)
+      bateria->adicionarEvento(new EventoNoteOn(tick, 9, 36 + tick % 20, 100));
+    m->adicionarTrilha(bateria);
+    GerenciadorMusica::instancia().setMusicaAtual(m);
+  }
+
+  Sequenciador &seq = Sequenciador::instancia();
+  KitLento kit;
+  Instrumento *anterior = nullptr;
+};
+
+TEST_F(TempoReal, BeatsQueuedWhenPlaybackStopsOrPausesAreNeitherPlayedNorShown) {
+  for (bool pausa : {false, true}) {
+    SCOPED_TRACE(pausa ? "pause" : "stop");
+    musica(100000);
+    seq.setAndamento(240);  // 3.9 ms a tick
+    seq.tocar();
+    ASSERT_TRUE(waitFor([&] { return seq.getPosicao() >= 20; }));
+    seq.marcarLoop();
+    // The window's thread is busy for several ticks, then the user stops at once; the loop
+    // ends where the queued beats would have taken playback.
+    std::this_thread::sleep_for(30ms);
+    seq.marcarLoop();
+    const int posicao = seq.getPosicao();
+    const std::size_t acesas = kit.acesas.size();
+    if (pausa)
+      seq.pausar(true);
+    else
+      seq.interromper();
+    waitFor([] { return false; }, 100ms);
+    EXPECT_EQ(seq.getPosicao(), posicao) << "the position moved or the loop wrapped";
+    EXPECT_EQ(kit.acesas.size(), acesas) << "a queued beat lit the kit after the stop";
+    seq.limparLoop();
+  }
+}
+
+// Markers at ticks 0, 40 and 80; the window's thread is 25 ms late at tick 40 (the tempo
+// change) and at tick 60. Every tick still comes on the grid the tempo map computes, to the
+// nanosecond, and none is played twice or skipped.
+TEST_F(TempoReal, ATempoMapPlaysOnItsOwnGridHoweverLateTheWindowIs) {
+  musica(120, {new EventoAndamento(0, 0, 240, 250000), new EventoAndamento(40, 0, 138, 434783),
+               new EventoAndamento(80, 0, 200, 300000)});
+  kit.notaLenta = 36;  // ticks 40 and 60 (36 + 40 % 20, 36 + 60 % 20)
+  kit.atraso = 25ms;
+  std::vector<std::pair<int, int64_t>> ticks;
+  TVxMidiSync &sync = *seq.getSincronismo();
+  Registro registro;
+  AcessoGui::instancia().setVisor(&registro);
+  auto anterior = sync.OnMidiBeat;
+  sync.OnMidiBeat = [&](QObject *sender) {
+    ticks.emplace_back(seq.getPosicao(), sync.BeatIdealNs());
+    anterior(sender);
+  };
+  seq.tocar();
+  const bool acabou = waitFor([&] { return seq.getPosicao() > 120; });
+  seq.parar();
+  sync.OnMidiBeat = anterior;
+  AcessoGui::instancia().setVisor(nullptr);
+  ASSERT_TRUE(acabou);
+
+  // Ticks per segment: 250000 / 64 us up to tick 40, then 434783 / 64, then 300000 / 64.
+  const auto span = [](int64_t ticks, int64_t microssegundos) {
+    return ticks * microssegundos * 1000 / 64;
+  };
+  const int64_t inicio = ticks.at(0).second;
+  for (std::size_t i = 0; i < ticks.size() && ticks[i].first <= 120; ++i) {
+    const int tick = ticks[i].first;
+    ASSERT_EQ(tick, static_cast<int>(i)) << "a tick was played twice or skipped";
+    int64_t esperado = inicio + span(std::min(tick, 40), 250000);
+    if (tick > 40) esperado = inicio + span(40, 250000) + span(std::min(tick, 80) - 40, 434783);
+    if (tick > 80) esperado += span(tick - 80, 300000);
+    EXPECT_EQ(ticks[i].second, esperado) << "tick " << tick;
+  }
+}
+
+long residentKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string linha;
+  while (std::getline(status, linha))
+    if (linha.rfind("VmRSS:", 0) == 0) return std::stol(linha.substr(6));
+  return -1;
+}
+
+// A Set Tempo of 64 us per quarter note asks for a million ticks a second. Playback is held
+// to 960 BPM: memory stays flat and the window's thread still answers its own timers.
+TEST_F(TempoReal, AFileTempoFarTooFastIsHeldToWhatTheWindowCanKeepUpWith) {
+  musica(100000, {new EventoAndamento(0, 0, 937500, 64)});
+  seq.tocar();
+  ASSERT_TRUE(waitFor([&] { return seq.getPosicao() > 100; }));
+  EXPECT_EQ(seq.getAndamento(), 960);
+  const long antes = residentKiB();
+  QElapsedTimer relogio;
+  relogio.start();
+  int disparos = 0;
+  qint64 maiorAtraso = 0;
+  qint64 ultimo = 0;
+  QTimer pulso;
+  QObject::connect(&pulso, &QTimer::timeout, [&] {
+    const qint64 agora = relogio.elapsed();
+    if (disparos > 0) maiorAtraso = std::max(maiorAtraso, agora - ultimo - 50);
+    ultimo = agora;
+    ++disparos;
+  });
+  pulso.start(50);
+  waitFor([] { return false; }, 2s);
+  pulso.stop();
+  const int posicao = seq.getPosicao();
+  seq.parar();
+  const long depois = residentKiB();
+  EXPECT_GE(disparos, 10) << "the event loop stopped answering";
+  EXPECT_LT(maiorAtraso, 1000) << "a 50 ms timer waited a whole second";
+  EXPECT_LT(depois - antes, 20 * 1024) << "memory grew by " << depois - antes << " KiB";
+  // 960 BPM is 1024 ticks a second; a flood would have gone far beyond.
+  EXPECT_LT(posicao, 4 * 1024);
+}
+
+}  // namespace
