@@ -9,11 +9,36 @@
 #include "TVxMidiSMF.h"
 #include "TVxMidiScore.h"
 #include "TVxMidiTrack.h"
+#include "config/TextoCodificado.h"
 
 namespace {
 
 // The open parameter every device is opened with.
 constexpr uint32_t parametroAbertura = 78624;
+
+// A track name is at most 99 bytes long. Names are UTF-8 in newer files and Windows-1252 in
+// those written on Windows, as the language files are read; a UTF-8 name is cut where a
+// character ends, so that the cut does not turn it into a Windows-1252 misreading.
+QString nomeLimitado(const QByteArray &inteiro) {
+  constexpr qsizetype limite = 99;
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  const QString nome = utf8(inteiro);
+  if (utf8.hasError()) return decodificarTexto(inteiro.left(limite));
+  qsizetype bytes = 0;
+  qsizetype caracteres = 0;
+  for (const QChar *c = nome.constBegin(); c != nome.constEnd();) {
+    const char32_t codigo = c->isHighSurrogate() && c + 1 != nome.constEnd()
+                                ? QChar::surrogateToUcs4(c[0], c[1])
+                                : c->unicode();
+    const qsizetype tamanho = codigo < 0x80 ? 1 : codigo < 0x800 ? 2 : codigo < 0x10000 ? 3 : 4;
+    if (bytes + tamanho > limite) break;
+    bytes += tamanho;
+    const qsizetype unidades = codigo >= 0x10000 ? 2 : 1;
+    caracteres += unidades;
+    c += unidades;
+  }
+  return nome.left(caracteres);
+}
 
 int &dispositivoInicial() {
   static int dispositivo = 0;
@@ -154,14 +179,10 @@ QString SaidaMIDI::getNomeTrilha(int indice) {
   if (!arquivoMidi->IsOpen() || indice < 0 || indice >= partitura->GetNumTracks()) return {};
   const TVxMidiMeta nome = arquivoMidi->ReadMeta(partitura->GetTrack(indice), 3);
   if (!nome.found()) return {};
-  const std::size_t limite = std::min<std::size_t>(nome.data.size(), 99);
-  const auto fim = std::find(nome.data.begin(), nome.data.begin() + limite, 0);
-  const QByteArray texto(reinterpret_cast<const char *>(nome.data.data()),
-                         static_cast<int>(fim - nome.data.begin()));
-  // Names are UTF-8 in newer files and a single-byte code page in older ones.
-  QStringDecoder utf8(QStringDecoder::Utf8);
-  const QString nomeUtf8 = utf8(texto);
-  return utf8.hasError() ? QString::fromLatin1(texto) : nomeUtf8;
+  const auto fim = std::find(nome.data.begin(), nome.data.end(), 0);
+  const QByteArray inteiro(reinterpret_cast<const char *>(nome.data.data()),
+                           static_cast<int>(fim - nome.data.begin()));
+  return nomeLimitado(inteiro);
 }
 
 int SaidaMIDI::getAndamentoArquivo() {

@@ -2,6 +2,7 @@
 
 #include "TVxMidi.h"
 #include "TVxMidiScore.h"
+#include "TVxMidiStamp.h"
 #include "TVxMidiSync.h"
 #include "VxMidiResults.h"
 
@@ -47,9 +48,18 @@ void TVxMidiOut::Close() {
   open_ = false;
 }
 
+// Inside a timer's beat the message carries the beat's stamp, so that it sounds on the beat's
+// grid; otherwise it leaves at once.
 bool TVxMidiOut::Put(const VxMidiEvent &event) {
   if (!open_) return true;
-  return vxresult::accepted(VxMidi->entries().PutMidiOut(handle_, &event));
+  const int64_t due = TVxMidiStamp::current();
+  const VxMidiEntries &vx = VxMidi->entries();
+  return vxresult::accepted(due != 0 ? vx.VxPutMidiOutAt(handle_, &event, due)
+                                     : vx.PutMidiOut(handle_, &event));
+}
+
+uint32_t TVxMidiOut::LateMessages() const {
+  return open_ ? VxMidi->entries().VxGetMidiOutLate(handle_) : 0;
 }
 
 void TVxMidiOut::Reset() {

@@ -43,8 +43,13 @@ class TVxMidiOut : public QObject {
   // "midiOut not open".
   void Close();
   // Hands one event to the library: true when taken, or when the output is closed (the
-  // event is then dropped); false when the library has no room.
+  // event is then dropped); false when the library has no room. While a timer's beat is
+  // delivered the event carries the beat's stamp (TVxMidiStamp) and sounds on the beat's
+  // grid; otherwise it leaves at once.
   bool Put(const VxMidiEvent &event);
+  // Events that could not go out at their stamp (the user-interface thread was later than
+  // the output latency); 0 for a closed output.
+  uint32_t LateMessages() const;
   // Ends all sound on the device. Throws "midiOut not open".
   void Reset();
   // Drops what is queued and not yet sent. Throws "midiOut not open".

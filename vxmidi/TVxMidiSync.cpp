@@ -1,6 +1,7 @@
 #include "TVxMidiSync.h"
 
 #include "TVxMidi.h"
+#include "TVxMidiStamp.h"
 #include "VxMidiResults.h"
 
 TVxMidiSync::TVxMidiSync(QObject *owner)
@@ -89,5 +90,6 @@ void TVxMidiSync::beat(const VxBeat &beat) {
   if (!running_ || beat.run != run_) return;
   position_ = beat.position;
   idealNs_ = beat.idealNs;
+  const TVxMidiStamp::Scope stamp(beat.idealNs + OutputLatencyNs);
   if (OnMidiBeat) OnMidiBeat(this);
 }

@@ -13,6 +13,12 @@ class TVxMidi;
 
 class TVxMidiSync : public QObject {
  public:
+  // How long after a beat's ideal time the messages its handler puts are due. It covers the
+  // user-interface thread's delay in handling a beat (painting, a slider: a few milliseconds
+  // at worst, measured in bench/), so that the delay moves no note; it is far below what a
+  // drummer hears as late against the kit picture, which lights when the beat is handled.
+  static constexpr int64_t OutputLatencyNs = 6'000'000;
+
   explicit TVxMidiSync(QObject *owner = nullptr);
   // Stops and closes an open timer before releasing the notifier.
   ~TVxMidiSync() override;

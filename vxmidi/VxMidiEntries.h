@@ -53,6 +53,8 @@ struct VxMidiEntries {
   uint16_t (*VxSetSyncPeriod)(uint32_t handle, uint32_t numeratorUs, uint32_t denominator,
                               uint32_t fromPosition);
   uint32_t (*VxGetSyncRun)(uint32_t handle);
+  uint16_t (*VxPutMidiOutAt)(uint32_t handle, const VxMidiEvent *event, int64_t dueNs);
+  uint32_t (*VxGetMidiOutLate)(uint32_t handle);
 };
 
 // Name and argument count of each entry, in the order of VxMidiEntries. The exported
@@ -64,7 +66,7 @@ struct VxMidiEntryName {
   int arguments;
 };
 
-inline constexpr std::array<VxMidiEntryName, 38> vxMidiEntryNames{{
+inline constexpr std::array<VxMidiEntryName, 40> vxMidiEntryNames{{
     {"GetVxMidiVersion", 0},
     {"GetNumOutDevices", 0},
     {"GetMidiOutDescription", 2},
@@ -103,6 +105,8 @@ inline constexpr std::array<VxMidiEntryName, 38> vxMidiEntryNames{{
     {"VxSetBeatSink", 2},
     {"VxSetSyncPeriod", 4},
     {"VxGetSyncRun", 1},
+    {"VxPutMidiOutAt", 4},
+    {"VxGetMidiOutLate", 1},
 }};
 
 static_assert(sizeof(VxMidiEntries) == vxMidiEntryNames.size() * sizeof(void (*)()),

@@ -141,6 +141,18 @@ VX_API void CloseMidiOut(uint32_t handle);
  *  taken, VX_NO_ROOM when the queue is full, VX_REFUSED for an unknown handle. */
 VX_API uint16_t PutMidiOut(uint32_t handle, const VxMidiEvent *event);
 
+/** Sends one event as PutMidiOut does, at the moment dueNs on CLOCK_MONOTONIC (nanoseconds)
+ *  instead of at once: the output plays it exactly as it would play an event put at that
+ *  moment, so that a program may stamp the events of a song with their ideal times, ahead of
+ *  them, and nothing its own thread does moves them. The built-in synthesizers and JACK ports
+ *  place each event at its sample or frame; ALSA sequencer ports send it at once. A moment
+ *  already past (or 0) sends it at once; a past one is counted (VxGetMidiOutLate). Answers
+ *  as PutMidiOut. */
+VX_API uint16_t VxPutMidiOutAt(uint32_t handle, const VxMidiEvent *event, int64_t dueNs);
+/** How many events of the output could not go out at their moment: stamped with a moment
+ *  already past, or reached too late by the device. 0 for an unknown handle. */
+VX_API uint32_t VxGetMidiOutLate(uint32_t handle);
+
 /** Number of input devices, the system's MIDI ports; looks at the system again. */
 VX_API uint32_t GetNumInDevices(void);
 VX_API void GetMidiInDescription(uint32_t device, char *description);

@@ -1,7 +1,6 @@
 #include "DeviceCatalog.h"
 
 #include <RtMidi.h>
-#include <dlfcn.h>
 #include <jack/jack.h>
 #include <unistd.h>
 
@@ -9,7 +8,12 @@
 #include <filesystem>
 #include <string_view>
 
+#include "SystemQuiet.h"
+
 namespace vx {
+
+static_assert(DeviceInfo::alsaApi == RtMidi::LINUX_ALSA && DeviceInfo::jackApi == RtMidi::UNIX_JACK,
+              "the port kinds follow RtMidi's numbering");
 
 namespace {
 
@@ -21,49 +25,16 @@ constexpr std::size_t kDescriptionBytes = 31;
 
 void keepQuiet(RtMidiError::Type, const std::string &, void *) {}
 
-void jackQuiet(const char *) {}
-
-// The few JACK calls the availability probe needs, taken from the libjack that RtMidi has
-// already loaded, so that this file needs no JACK link of its own (a lookup in the global
-// scope would miss it when the program dlopens us with RTLD_LOCAL).
-struct JackCalls {
-  jack_client_t *(*open)(const char *, jack_options_t, jack_status_t *, ...) = nullptr;
-  int (*close)(jack_client_t *) = nullptr;
-};
-
-const JackCalls *jackCalls() {
-  static const JackCalls calls = [] {
-    JackCalls found;
-    void *library = dlopen("libjack.so.0", RTLD_LAZY | RTLD_NOLOAD);
-    if (!library) return found;
-    auto setError = reinterpret_cast<void (*)(void (*)(const char *))>(
-        dlsym(library, "jack_set_error_function"));
-    auto setInfo = reinterpret_cast<void (*)(void (*)(const char *))>(
-        dlsym(library, "jack_set_info_function"));
-    found.open = reinterpret_cast<decltype(found.open)>(dlsym(library, "jack_client_open"));
-    found.close = reinterpret_cast<decltype(found.close)>(dlsym(library, "jack_client_close"));
-    // libjack prints every failed connection attempt to stderr ("Cannot connect to server
-    // socket"); looking for a server that is not there is no error here, and the library
-    // reports its failures through its results, so JACK's messages are silenced for the
-    // whole process.
-    if (setError) setError(jackQuiet);
-    if (setInfo) setInfo(jackQuiet);
-    return found;
-  }();
-  return calls.open && calls.close ? &calls : nullptr;
-}
-
 // True when a JACK server answers now. RtMidi's JACK backend connects in its constructor,
 // before an error callback can be installed, and prints a warning when no server runs;
 // this probe keeps that from happening. JackNoStartServer: listing devices never starts
 // a server.
 bool jackAnswers() {
-  const JackCalls *jack = jackCalls();
-  if (!jack) return false;
+  silenceJack();
   jack_status_t status{};
-  jack_client_t *client = jack->open(kClientName, JackNoStartServer, &status);
+  jack_client_t *client = jack_client_open(kClientName, JackNoStartServer, &status);
   if (!client) return false;
-  jack->close(client);
+  jack_client_close(client);
   return true;
 }
 

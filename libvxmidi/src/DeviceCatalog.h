@@ -15,6 +15,10 @@ struct DeviceInfo {
   std::string soundfont;
   // Kind::Port: the RtMidi API (RtMidi::Api) and the port's name as RtMidi reports it.
   int api = 0;
+  // The RtMidi API numbers of the two kinds of port (RtMidi::LINUX_ALSA, RtMidi::UNIX_JACK),
+  // for code that does not include RtMidi.
+  static constexpr int alsaApi = 2;
+  static constexpr int jackApi = 3;
   std::string portName;
 };
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "DeviceCatalog.h"
+#include "JackPortOutput.h"
 #include "MidiMessage.h"
 #include "PortInput.h"
 #include "PortOutput.h"
@@ -62,19 +63,23 @@ VX_API void GetMidiOutDescription(uint32_t device, char *description) {
   });
 }
 
-VX_API uint32_t OpenMidiOut(const VxNotifySink *, uint16_t device, uint32_t sync, uint32_t) {
+VX_API uint32_t OpenMidiOut(const VxNotifySink *sink, uint16_t device, uint32_t sync, uint32_t) {
   return sealedOpen([&]() -> uint32_t {
     // Outputs paced by a timer are not provided: only immediate outputs open.
     if (sync != 0) return VX_OPEN_FAILED;
     if (outputList().empty()) outputList() = vx::DeviceCatalog::outputs();
     if (device >= outputList().size()) return VX_OPEN_NO_DEVICE;
     const vx::DeviceInfo &info = outputList()[device];
+    auto notifier = std::make_unique<vx::Notifier>(sink);
+    vx::Notifier *announcer = notifier.get();
     std::unique_ptr<vx::OutputDevice> output;
     if (info.kind == vx::DeviceInfo::Kind::Synth)
-      output = std::make_unique<vx::SynthOutput>(info.soundfont);
+      output = std::make_unique<vx::SynthOutput>(info.soundfont, std::move(notifier));
+    else if (info.api == vx::DeviceInfo::jackApi)
+      output = std::make_unique<vx::JackPortOutput>(info, std::move(notifier));
     else
       output = std::make_unique<vx::PortOutput>(info);
-    return registerWith(std::move(output), nullptr);
+    return registerWith(std::move(output), announcer);
   });
 }
 
@@ -93,17 +98,32 @@ VX_API void CloseMidiOut(uint32_t handle) {
   });
 }
 
+namespace {
+
+uint16_t putEvent(uint32_t handle, const VxMidiEvent *event, int64_t dueNs) {
+  auto &output = existing<vx::OutputDevice>(handle);
+  if (!event) return VX_REFUSED;
+  const uint8_t bytes[3] = {event->status, event->data1, event->data2};
+  const std::size_t length = vx::shortMessageLength(event->status);
+  // What is no short message (a tempo record, system exclusive) is taken and not sent,
+  // so a stream of records never stalls on one.
+  if (length > 0 && !output.put(bytes, length, dueNs > 0 ? dueNs : 0)) return VX_NO_ROOM;
+  return VX_OK;
+}
+
+}  // namespace
+
 VX_API uint16_t PutMidiOut(uint32_t handle, const VxMidiEvent *event) {
-  return sealed(uint16_t{VX_REFUSED}, [&]() -> uint16_t {
-    auto &output = existing<vx::OutputDevice>(handle);
-    if (!event) return VX_REFUSED;
-    const uint8_t bytes[3] = {event->status, event->data1, event->data2};
-    const std::size_t length = vx::shortMessageLength(event->status);
-    // What is no short message (a tempo record, system exclusive) is taken and not sent,
-    // so a stream of records never stalls on one.
-    if (length > 0) output.put(bytes, length);
-    return VX_OK;
-  });
+  return sealed(uint16_t{VX_REFUSED}, [&] { return putEvent(handle, event, 0); });
+}
+
+VX_API uint16_t VxPutMidiOutAt(uint32_t handle, const VxMidiEvent *event, int64_t dueNs) {
+  return sealed(uint16_t{VX_REFUSED}, [&] { return putEvent(handle, event, dueNs); });
+}
+
+VX_API uint32_t VxGetMidiOutLate(uint32_t handle) {
+  return sealed(
+      0u, [&] { return static_cast<uint32_t>(existing<vx::OutputDevice>(handle).lateMessages()); });
 }
 
 VX_API uint32_t GetNumInDevices(void) {

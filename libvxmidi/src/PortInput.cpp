@@ -11,6 +11,7 @@
 #include <string>
 
 #include <vector>
+#include "NotifyRelay.h"
 #include "OpenFailure.h"
 
 namespace vx {
@@ -28,6 +29,9 @@ constexpr std::size_t kQueueSize = 4096;
 
 struct PortInput::Impl {
   std::unique_ptr<Notifier> notifier;
+  // RtMidi's JACK callback runs on JACK's real-time thread: arrivals are announced from a
+  // thread of ours.
+  std::unique_ptr<NotifyRelay> relay;
 
   // A ring of received events with one writer (RtMidi's thread) and one reader (next(),
   // under the entry lock). written and taken only grow; their difference is the fill.
@@ -56,8 +60,8 @@ struct PortInput::Impl {
       static_cast<Impl *>(data)->failed = true;
   }
 
-  // Runs on RtMidi's thread (for JACK the process thread): no allocation, no waiting
-  // except for the notifier's short lock.
+  // Runs on RtMidi's thread (for JACK the real-time process thread): no allocation, no
+  // lock; the arrival is handed to the relay.
   static void received(double deltaSeconds, std::vector<unsigned char> *message, void *data) {
     static_cast<Impl *>(data)->take(deltaSeconds, message);
   }
@@ -90,13 +94,14 @@ struct PortInput::Impl {
     written.store(at + 1, std::memory_order_release);
     haveLast = true;
     lastMs = nowMs;
-    notifier->notify(VX_NOTIFY_MIDI_IN_DATA);
+    relay->signal();
   }
 };
 
 PortInput::PortInput(const DeviceInfo &device, std::unique_ptr<Notifier> notifier)
     : impl_(std::make_unique<Impl>()) {
   impl_->notifier = notifier ? std::move(notifier) : std::make_unique<Notifier>(nullptr);
+  impl_->relay = std::make_unique<NotifyRelay>(*impl_->notifier, VX_NOTIFY_MIDI_IN_DATA);
   const auto api = static_cast<RtMidi::Api>(device.api);
   if (device.kind != DeviceInfo::Kind::Port ||
       (api != RtMidi::LINUX_ALSA && api != RtMidi::UNIX_JACK))
@@ -124,12 +129,14 @@ PortInput::PortInput(const DeviceInfo &device, std::unique_ptr<Notifier> notifie
     throw OpenFailure(VX_OPEN_PORT_REFUSED, "cannot connect to MIDI port " + device.portName);
 }
 
-// The notifier is disarmed first, so a callback still running calls no sink; then RtMidi
-// closes the port and ends its thread or JACK client, after which no callback runs.
+// The notifier is disarmed first, so a relay call still running calls no sink; then RtMidi
+// closes the port and ends its thread or JACK client, after which no callback runs and the
+// relay can go.
 PortInput::~PortInput() {
   impl_->started.store(false, std::memory_order_release);
   impl_->notifier->disarm();
   impl_->midi.reset();
+  impl_->relay.reset();
 }
 
 void PortInput::start() {

@@ -57,8 +57,9 @@ PortOutput::PortOutput(const DeviceInfo &device) : impl_(std::make_unique<Impl>(
 // process cycle that hands the last sent messages to the port.
 PortOutput::~PortOutput() = default;
 
-void PortOutput::send(const uint8_t *bytes, std::size_t length) {
+bool PortOutput::send(const uint8_t *bytes, std::size_t length, int64_t) {
   impl_->midi->sendMessage(bytes, length);
+  return true;
 }
 
 }  // namespace vx

@@ -1,4 +1,5 @@
-// An output to a MIDI port of the system (ALSA sequencer or JACK) through RtMidi.
+// An output to a MIDI port of the ALSA sequencer through RtMidi. Every message leaves at once,
+// stamped or not: RtMidi offers no way to place one later.
 #pragma once
 
 #include <memory>
@@ -10,12 +11,12 @@ namespace vx {
 
 class PortOutput : public OutputDevice {
  public:
-  // Connects to the port of device; throws std::runtime_error when it is gone.
+  // Connects to the port of device; throws OpenFailure when it is gone or refuses.
   explicit PortOutput(const DeviceInfo &device);
   ~PortOutput() override;
 
  protected:
-  void send(const uint8_t *bytes, std::size_t length) override;
+  bool send(const uint8_t *bytes, std::size_t length, int64_t dueNs) override;
 
  private:
   struct Impl;

@@ -11,9 +11,12 @@
 #include <stdexcept>
 #include <thread>
 
+#include "Agenda.h"
+#include "CycleClock.h"
+#include "NotifyRelay.h"
 #include "OpenFailure.h"
 #include "SpscQueue.h"
-#include "SynthClock.h"
+#include "SystemQuiet.h"
 
 namespace vx {
 
@@ -44,9 +47,10 @@ constexpr int kAlsaPeriodFrames = 256;
 constexpr int kAlsaPeriods = 4;
 constexpr double kDefaultSampleRate = 48000;
 
-// A full queue means the audio thread has not run for a long time; the producer waits this
-// long for room before it drops the message.
-constexpr auto kFullQueueWait = std::chrono::milliseconds(100);
+// Messages put and not yet taken by the audio thread, and messages it holds for a later
+// buffer. A full queue means the audio thread has not run for a long time (the sound server
+// went away): puts are refused then, and room is announced when it runs again.
+constexpr std::size_t kQueueSize = 4096;
 
 // Output buffers FluidSynth's drivers pass at most (stereo dry plus effects per channel).
 constexpr int kMaxBuffers = 16;
@@ -56,14 +60,9 @@ struct JackServerInfo {
   uint32_t periodFrames;
 };
 
-void jackQuiet(const char *) {}
-
 // A JACK server answers: its rate and period. Never starts one.
 std::optional<JackServerInfo> runningJackServer() {
-  // libjack prints every failed connection to stderr; no server is no error here, and the
-  // device list silences JACK for the whole process the same way.
-  jack_set_error_function(jackQuiet);
-  jack_set_info_function(jackQuiet);
+  silenceJack();
   jack_status_t status;
   jack_client_t *probe = jack_client_open("Kovrinta", JackNoStartServer, &status);
   if (!probe) return std::nullopt;
@@ -86,54 +85,55 @@ struct DriverDeleter {
 }  // namespace
 
 struct SynthOutput::Impl {
-  enum class Kind : uint8_t { Message, Reset };
-
-  // One queued item: what to do and when it was asked for.
-  struct Entry {
-    int64_t putNs;
-    // The flush count when it was put; an older one has been flushed.
-    uint32_t generation;
-    Kind kind;
-    uint8_t length;
-    uint8_t bytes[3];
-  };
-
-  explicit Impl(const std::string &soundfont);
+  Impl(const std::string &soundfont, std::unique_ptr<Notifier> notifier);
 
   static int render(void *data, int len, int nfx, float *fx[], int nout, float *out[]);
   void renderPiece(int from, int to, int nfx, float *fx[], int nout, float *out[]);
-  void apply(const Entry &entry);
-  void enqueue(const Entry &entry);
+  void apply(const Scheduled &entry);
+  bool enqueue(Scheduled entry);
+
+  std::unique_ptr<Notifier> notifier;
+  NotifyRelay relay;
 
   // Declared in the order of building, so that the driver (and with it the audio thread)
   // goes first, then the synthesizer, then the settings both were made from.
   std::unique_ptr<fluid_settings_t, SettingsDeleter> settings;
   std::unique_ptr<fluid_synth_t, SynthDeleter> synth;
-  SpscQueue<Entry, 4096> queue;
+  SpscQueue<Scheduled, kQueueSize> queue;
   std::atomic<uint32_t> flushes{0};
-  // Producer side only: the flush count stamped on new entries, and whether the audio thread
-  // was found stalled with the queue full.
+  std::atomic<bool> foundFull{false};
+  // Stamped messages put up to this sequence number are dropped (a reset).
+  std::atomic<uint64_t> stampedDropped{0};
+  // Producer side only: the flush count stamped on new entries, and the order of the puts.
   uint32_t generation = 0;
-  bool stalled = false;
+  uint64_t sequence = 0;
   std::string driverName;
 
   // Audio thread only, after the driver starts.
-  SynthClock clock{kDefaultSampleRate};
+  CycleClock clock{kDefaultSampleRate};
   int periodFrames = 0;
   double latencyNs = 0;
+  Agenda<kQueueSize> agenda;
 
   std::atomic<int64_t> publishedLatencyNs{0};
   std::atomic<uint64_t> late{0};
-  std::atomic<uint64_t> dropped{0};
 
   std::unique_ptr<fluid_audio_driver_t, DriverDeleter> driver;
 };
 
-SynthOutput::Impl::Impl(const std::string &soundfont) : settings(new_fluid_settings()) {
+SynthOutput::Impl::Impl(const std::string &soundfont, std::unique_ptr<Notifier> given)
+    : notifier(given ? std::move(given) : std::make_unique<Notifier>(nullptr)),
+      relay(*notifier, VX_NOTIFY_OUT_ROOM),
+      settings(new_fluid_settings()) {
   // FluidSynth writes its information messages to standard output, which belongs to the
   // program (the command-line tools print their results there).
   fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
   fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+  // Its warnings (a voice that could not be allocated in a dense passage) are no failure of
+  // ours to report either.
+  fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+  // Its errors too: a driver that finds no sound server is what the open reports by its code.
+  fluid_set_log_function(FLUID_ERR, nullptr, nullptr);
   if (!settings) throw std::runtime_error("cannot create synthesizer settings");
   fluid_settings_t *s = settings.get();
 
@@ -148,7 +148,7 @@ SynthOutput::Impl::Impl(const std::string &soundfont) : settings(new_fluid_setti
   if (fluid_synth_sfload(synth.get(), soundfont.c_str(), 1) == FLUID_FAILED)
     throw OpenFailure(VX_OPEN_NO_SOUNDFONT, "cannot load soundfont " + soundfont);
 
-  clock = SynthClock(sampleRate);
+  clock = CycleClock(sampleRate);
 
   auto open = [&](const char *name, int expectedPeriod) {
     fluid_settings_setstr(s, "audio.driver", name);
@@ -175,6 +175,7 @@ SynthOutput::Impl::Impl(const std::string &soundfont) : settings(new_fluid_setti
     opened = open("pulseaudio", kPulsePeriodFrames);
   }
   if (!opened) {
+    silenceAlsa();
     fluid_settings_setint(s, "audio.period-size", kAlsaPeriodFrames);
     fluid_settings_setint(s, "audio.periods", kAlsaPeriods);
     opened = open("alsa", kAlsaPeriodFrames);
@@ -203,17 +204,27 @@ int SynthOutput::Impl::render(void *data, int len, int nfx, float *fx[], int nou
   for (int i = 0; i < nout; ++i) std::memset(out[i], 0, sizeof(float) * len);
   for (int i = 0; i < nfx; ++i) std::memset(fx[i], 0, sizeof(float) * len);
 
+  // What was put since the last buffer joins the agenda; flushed messages leave it, and a
+  // note-off put at once drops the note-ons of its key still waiting (their track was
+  // switched off).
   const uint32_t flushes = self.flushes.load(std::memory_order_acquire);
+  while (!self.agenda.full()) {
+    const Scheduled *entry = self.queue.front();
+    if (!entry) break;
+    const Scheduled taken = *entry;
+    self.queue.pop();
+    if (taken.flushedBy(flushes)) continue;
+    if (taken.noteOffKey() >= 0 && !taken.stamped) self.agenda.cancelNoteOns(taken);
+    self.agenda.insert(taken);
+  }
+  self.agenda.dropFlushed(flushes);
+  self.agenda.dropStamped(self.stampedDropped.load(std::memory_order_acquire));
+
   int position = 0;
-  while (const Entry *entry = self.queue.front()) {
-    // Older than the last flush (compared so that the count may wrap); a message put after
-    // a flush that this callback has not yet seen is kept.
-    if (entry->kind == Kind::Message && static_cast<int32_t>(entry->generation - flushes) < 0) {
-      self.queue.pop();
-      continue;
-    }
+  while (!self.agenda.empty()) {
+    const Scheduled &entry = self.agenda.front();
     const double offset =
-        std::floor(self.clock.frameOffset(entry->putNs) + self.latencyNs / self.clock.nsPerFrame());
+        std::floor(self.clock.frameOffset(entry.dueNs) + self.latencyNs / self.clock.nsPerFrame());
     if (offset >= len) break;
     int frame = position;
     if (offset < 0)
@@ -224,10 +235,15 @@ int SynthOutput::Impl::render(void *data, int len, int nfx, float *fx[], int nou
       self.renderPiece(position, frame, nfx, fx, nout, out);
       position = frame;
     }
-    self.apply(*entry);
-    self.queue.pop();
+    self.apply(entry);
+    self.agenda.popFront();
   }
   if (position < len) self.renderPiece(position, len, nfx, fx, nout, out);
+
+  if (self.foundFull.load(std::memory_order_acquire) && self.queue.size() < kQueueSize / 2) {
+    self.foundFull.store(false, std::memory_order_release);
+    self.relay.signal();
+  }
   return FLUID_OK;
 }
 
@@ -248,9 +264,9 @@ void SynthOutput::Impl::renderPiece(int from, int to, int nfx, float *fx[], int 
   fluid_synth_process(synth.get(), to - from, nwet, wet, nout, dry);
 }
 
-void SynthOutput::Impl::apply(const Entry &entry) {
+void SynthOutput::Impl::apply(const Scheduled &entry) {
   fluid_synth_t *s = synth.get();
-  if (entry.kind == Kind::Reset) {
+  if (entry.kind == Scheduled::Kind::Reset) {
     fluid_synth_all_notes_off(s, -1);
     fluid_synth_all_sounds_off(s, -1);
     for (int channel = 0; channel < 16; ++channel) fluid_synth_cc(s, channel, 121, 0);
@@ -292,28 +308,22 @@ void SynthOutput::Impl::apply(const Entry &entry) {
   }
 }
 
-void SynthOutput::Impl::enqueue(const Entry &entry) {
-  if (queue.push(entry)) {
-    stalled = false;
-    return;
-  }
-  // The audio thread empties the queue at every period: wait a little for it. When it has
-  // stopped (the sound server went away), drop at once, so that a stream of messages does
-  // not crawl through one wait each.
-  if (!stalled) {
-    const auto deadline = Clock::now() + kFullQueueWait;
-    while (Clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::microseconds(200));
-      if (queue.push(entry)) return;
-    }
-    stalled = true;
-  }
-  dropped.fetch_add(1, std::memory_order_relaxed);
+bool SynthOutput::Impl::enqueue(Scheduled entry) {
+  entry.sequence = ++sequence;
+  entry.generation = generation;
+  if (entry.dueNs == 0) entry.dueNs = nowNs();
+  if (queue.push(entry)) return true;
+  foundFull.store(true, std::memory_order_release);
+  return false;
 }
 
-SynthOutput::SynthOutput(const std::string &soundfont) : impl_(std::make_unique<Impl>(soundfont)) {}
+SynthOutput::SynthOutput(const std::string &soundfont, std::unique_ptr<Notifier> notifier)
+    : impl_(std::make_unique<Impl>(soundfont, std::move(notifier))) {}
 
-SynthOutput::~SynthOutput() = default;
+// The audio thread ends with the driver; no room is announced once the notifier is disarmed.
+SynthOutput::~SynthOutput() {
+  impl_->notifier->disarm();
+}
 
 std::chrono::nanoseconds SynthOutput::latency() const {
   return std::chrono::nanoseconds(impl_->publishedLatencyNs.load(std::memory_order_relaxed));
@@ -324,35 +334,35 @@ const std::string &SynthOutput::audioDriver() const {
 }
 
 uint64_t SynthOutput::lateMessages() const {
-  return impl_->late.load(std::memory_order_relaxed);
+  return lateAtPut_ + impl_->late.load(std::memory_order_relaxed);
 }
 
-uint64_t SynthOutput::droppedMessages() const {
-  return impl_->dropped.load(std::memory_order_relaxed);
-}
-
-// The synthesizer ends every voice itself, so the notes the base class tracks need no
-// note-offs of their own.
+// Stamped messages still waiting for their moment are dropped first, so that none starts a
+// note after the reset; the synthesizer then ends every voice itself, so the notes the base
+// class tracks need no note-offs of their own.
 void SynthOutput::reset() {
-  Impl::Entry entry{};
-  entry.putNs = nowNs();
-  entry.generation = impl_->generation;
-  entry.kind = Impl::Kind::Reset;
+  dropStamped();
+  Scheduled entry;
+  entry.kind = Scheduled::Kind::Reset;
   impl_->enqueue(entry);
+}
+
+void SynthOutput::dropStamped() {
+  impl_->stampedDropped.store(impl_->sequence, std::memory_order_release);
 }
 
 void SynthOutput::flush() {
   impl_->generation = impl_->flushes.fetch_add(1, std::memory_order_release) + 1;
 }
 
-void SynthOutput::send(const uint8_t *bytes, std::size_t length) {
-  Impl::Entry entry{};
-  entry.putNs = nowNs();
-  entry.generation = impl_->generation;
-  entry.kind = Impl::Kind::Message;
+bool SynthOutput::send(const uint8_t *bytes, std::size_t length, int64_t dueNs) {
+  Scheduled entry;
+  entry.stamped = dueNs != 0;
+  entry.dueNs = dueNs;
+  entry.kind = Scheduled::Kind::Message;
   entry.length = static_cast<uint8_t>(std::min<std::size_t>(length, 3));
   std::memcpy(entry.bytes, bytes, entry.length);
-  impl_->enqueue(entry);
+  return impl_->enqueue(entry);
 }
 
 }  // namespace vx

@@ -1,6 +1,6 @@
 // The built-in General MIDI synthesizer: FluidSynth playing one soundfont into the
 // system's audio output, each message placed at the sample that matches the moment it was
-// put, plus one constant latency.
+// put (or the moment it is stamped with), plus one constant latency.
 #pragma once
 
 #include <chrono>
@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "Notifier.h"
 #include "OutputDevice.h"
 
 namespace vx {
@@ -16,9 +17,10 @@ class SynthOutput : public OutputDevice {
  public:
   // Loads soundfont and starts audio (JACK when a server runs, with client name
   // "Kovrinta" and its ports connected to the system playback ports, else
-  // PipeWire/PulseAudio, else ALSA); never starts a JACK server. Throws std::runtime_error
-  // when the soundfont cannot be loaded or no audio output can be opened.
-  explicit SynthOutput(const std::string &soundfont);
+  // PipeWire/PulseAudio, else ALSA); never starts a JACK server. Throws OpenFailure when the
+  // soundfont cannot be loaded or no audio output can be opened. Room in the queue after it
+  // was found full is announced through notifier as VX_NOTIFY_OUT_ROOM.
+  explicit SynthOutput(const std::string &soundfont, std::unique_ptr<Notifier> notifier = nullptr);
   // Stops audio (the audio thread is joined) and releases the synthesizer.
   ~SynthOutput() override;
 
@@ -28,14 +30,12 @@ class SynthOutput : public OutputDevice {
   std::chrono::nanoseconds latency() const;
   // The audio driver in use: "jack", "pulseaudio" or "alsa". Any thread.
   const std::string &audioDriver() const;
-  // How many messages reached the audio thread after their frame had passed and were
-  // played at the start of the buffer instead; stays 0 while the latency holds. Any thread.
-  uint64_t lateMessages() const;
-  // How many messages were dropped because the queue to the audio thread stayed full (the
-  // audio thread stopped running). Any thread.
-  uint64_t droppedMessages() const;
+  // How many messages were put with a stamp already past, or reached the audio thread after
+  // their frame had passed and were played at the start of the buffer instead; stays 0
+  // while the latency holds. Any thread.
+  uint64_t lateMessages() const override;
 
-  // Queues, in order with the messages put before it, the end of every voice and a reset
+  // Drops the stamped messages still waiting, then queues the end of every voice and a reset
   // of the controllers on all 16 channels. Called with the entry lock held.
   void reset() override;
   // Drops every message queued and not yet played; a queued reset still happens. Called
@@ -43,8 +43,10 @@ class SynthOutput : public OutputDevice {
   void flush() override;
 
  protected:
-  // Stamps the message with the monotonic clock and queues it for the audio thread.
-  void send(const uint8_t *bytes, std::size_t length) override;
+  // Queues the message for the audio thread, due at dueNs, or at the moment of this call for
+  // 0. False when the queue is full.
+  bool send(const uint8_t *bytes, std::size_t length, int64_t dueNs) override;
+  void dropStamped() override;
 
  private:
   struct Impl;

@@ -23,10 +23,10 @@
 #include <thread>
 #include <vector>
 
+#include "CycleClock.h"
 #include "DeviceCatalog.h"
 #include "JackServer.h"
 #include "SpscQueue.h"
-#include "SynthClock.h"
 #include "SynthOutput.h"
 
 namespace {
@@ -116,8 +116,8 @@ double lateness(std::mt19937 &random, int cycle) {
   return jitter(random) + (cycle % 40 == 39 ? 1.5e6 : 0);
 }
 
-TEST(SynthClockTest, SmoothsJitteryWakeUps) {
-  vx::SynthClock clock(kRate);
+TEST(CycleClockTest, SmoothsJitteryWakeUps) {
+  vx::CycleClock clock(kRate);
   std::mt19937 random(7);
   const int64_t origin = 1'000'000'000'000;
   double minError = 1e18, maxError = -1e18;
@@ -143,10 +143,10 @@ TEST(SynthClockTest, SmoothsJitteryWakeUps) {
   EXPECT_NEAR(clock.frameOffset(start - 500'000), -24.0, 0.05);
 }
 
-TEST(SynthClockTest, LearnsTheRateOfAnAudioClockThatRunsFast) {
+TEST(CycleClockTest, LearnsTheRateOfAnAudioClockThatRunsFast) {
   // 80 ppm fast against the monotonic clock: a loop that kept the nominal rate would lag.
   const double truePeriod = kPeriodNs / (1 + 80e-6);
-  vx::SynthClock clock(kRate);
+  vx::CycleClock clock(kRate);
   const int64_t origin = 3'000'000'000;
   for (int cycle = 0; cycle < 6000; ++cycle)
     clock.cycle(origin + static_cast<int64_t>(cycle * truePeriod), kFrames);
@@ -154,8 +154,8 @@ TEST(SynthClockTest, LearnsTheRateOfAnAudioClockThatRunsFast) {
   EXPECT_NEAR(clock.bufferStartNs(), origin + 5999 * truePeriod, 1e3);
 }
 
-TEST(SynthClockTest, RestartsWhenTheDriverLosesTimeAndFollowsTheNewTimeline) {
-  vx::SynthClock clock(kRate);
+TEST(CycleClockTest, RestartsWhenTheDriverLosesTimeAndFollowsTheNewTimeline) {
+  vx::CycleClock clock(kRate);
   const int64_t origin = 5'000'000'000;
   int cycle = 0;
   auto wake = [&](double shiftNs) {
@@ -277,6 +277,7 @@ class Recorder {
           jack_port_register(client_, name.c_str(), JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
     }
     jack_set_process_callback(client_, &Recorder::process, this);
+    jack_set_xrun_callback(client_, &Recorder::xrun, this);
     if (!in_[0] || !in_[1] || jack_activate(client_) != 0) {
       jack_client_close(client_);
       client_ = nullptr;
@@ -305,6 +306,9 @@ class Recorder {
 
   // Frames recorded so far.
   std::size_t frames() const { return frames_.load(std::memory_order_acquire); }
+  // Cycles the server could not run in time, so far: a recording that spans one does not
+  // hold what was played as it was played.
+  uint64_t xruns() const { return xruns_.load(std::memory_order_acquire); }
   // Waits until frames() reaches count.
   bool waitForFrames(std::size_t count) {
     return waitUntil([&] { return frames() >= count; });
@@ -379,6 +383,11 @@ class Recorder {
     return it == cycles_.begin() ? 0 : static_cast<std::size_t>(it - cycles_.begin()) - 1;
   }
 
+  static int xrun(void *data) {
+    static_cast<Recorder *>(data)->xruns_.fetch_add(1, std::memory_order_acq_rel);
+    return 0;
+  }
+
   static int process(jack_nframes_t frames, void *data) {
     auto &self = *static_cast<Recorder *>(data);
     const Clock::time_point wake = Clock::now();
@@ -403,6 +412,7 @@ class Recorder {
   std::vector<Cycle> cycles_;
   std::atomic<std::size_t> frames_{0};
   std::atomic<std::size_t> cycleCount_{0};
+  std::atomic<uint64_t> xruns_{0};
 };
 
 // How many frames after its start a drum note of a fresh synthesizer without effects
@@ -456,7 +466,9 @@ class SynthJackTest : public ::testing::Test {
     ASSERT_TRUE(recorder_->waitForFrames(listenedFrom_ + recorder_->framesIn(250ms)));
   }
 
-  void put(std::initializer_list<uint8_t> bytes) { synth_->put(bytes.begin(), bytes.size()); }
+  void put(std::initializer_list<uint8_t> bytes, int64_t dueNs = 0) {
+    synth_->put(bytes.begin(), bytes.size(), dueNs);
+  }
 
   // Waits until the output has sounded above level somewhere from frame from on.
   bool waitForSound(std::size_t from, float level = kLoud) {
@@ -572,67 +584,89 @@ TEST_F(SynthJackTest, JackProgramChangeSelectsTheInstrument) {
   EXPECT_LT(woodblock, 0.01);
 }
 
-TEST_F(SynthJackTest, JackNotesSoundAtOneConstantLatencyWhateverThePhaseOfThePeriod) {
+int64_t nanosecondsOf(Clock::time_point at) {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch()).count();
+}
+
+// Notes stamped ahead with their moments, at every phase of the period, sound once each, in
+// order, as far apart as their stamps: the test's own thread, which a loaded machine may hold
+// up, puts them all at once and moves none of them. How exactly they sound (the spread of the
+// delays) is a figure of bench/.
+TEST_F(SynthJackTest, JackStampedNotesSoundOnceEachAsFarApartAsTheirStamps) {
   // Little reverb and chorus, and every hit cut off before the next, so that each onset
   // stands well above what is left of the one before.
   put({0xB9, 91, 0});
   put({0xB9, 93, 0});
   listen(500ms);  // the synthesizer's clock settles
   constexpr float kOnset = 5e-3f;
-
-  const double periodNs = recorder_->period() * 1e9 / recorder_->rate();
   constexpr int kHits = 40;
-  std::vector<Clock::time_point> putTimes;
-  const auto first = Clock::now() + 50ms;
-  for (int i = 0; i < kHits; ++i) {
-    // Spread over the phases of the period: i * 37 mod 40 visits each fortieth once.
-    const auto phase = std::chrono::nanoseconds(std::llround(periodNs * ((i * 37) % 40) / 40));
-    const auto at = first + i * 120ms + phase;
-    // Paces the notes at chosen moments; nothing is waited for here.
-    std::this_thread::sleep_until(at);
-    putTimes.push_back(Clock::now());
-    put({0x99, 42, 100});  // closed hi-hat
-    std::this_thread::sleep_until(at + 60ms);
-    put({0xB9, 120, 0});  // all sound off on the drum channel
-  }
-  listen(200ms);
-
-  // The onset threshold lies some frames into the sound: count them in an offline render
-  // of the same hit, so that each onset is taken back to where its voice starts.
+  const double periodNs = recorder_->period() * 1e9 / recorder_->rate();
+  // The onset threshold lies some frames into the sound (counted in an offline render of the
+  // same hit): before the sound starts, what is left of the previous hit must be quiet.
   const auto attack = framesToLevel(soundfont_, recorder_->rate(), 42, kOnset);
   ASSERT_TRUE(attack);
 
-  std::vector<double> delays;  // microseconds from put to onset
-  for (int i = 0; i < kHits; ++i) {
-    const std::size_t from = recorder_->frameAt(putTimes[i]);
-    ASSERT_LT(recorder_->peak(from - recorder_->framesIn(2ms), from), kOnset / 2)
-        << "hit " << i << " starts in the previous one";
-    const auto onset = recorder_->firstAbove(from, from + recorder_->framesIn(50ms), kOnset);
-    ASSERT_TRUE(onset) << "hit " << i << " not heard";
-    delays.push_back(std::chrono::duration<double, std::micro>(
-                         recorder_->timeOfFrame(*onset - *attack) - putTimes[i])
-                         .count());
-  }
-  std::sort(delays.begin(), delays.end());
-  const double framesPerUs = recorder_->rate() / 1e6;
-  const double spread = (delays.back() - delays.front()) * framesPerUs;
-  const double middle80 = (delays[kHits * 9 / 10] - delays[kHits / 10]) * framesPerUs;
-  const double latencyUs = synth_->latency().count() / 1e3;
-  std::printf(
-      "put to onset: %.0f to %.0f us, median %.0f us (latency %.0f us); spread %.1f frames, "
-      "middle 80%% %.1f frames (period %u frames); onset %zu frames into the sound; late messages "
-      "%llu\n",
-      delays.front(), delays.back(), delays[kHits / 2], latencyUs, spread, middle80,
-      recorder_->period(), *attack, static_cast<unsigned long long>(synth_->lateMessages()));
+  // A server that misses cycles (a loaded machine) plays and records what it can, not what
+  // was put: a run that fails while the server missed cycles is played again, up to three
+  // times. A run that fails with every cycle in time fails the test.
+  for (int attempt = 1;; ++attempt) {
+    const uint64_t xrunsBefore = recorder_->xruns();
+    const std::size_t start = recorder_->frames();
+    const auto first = Clock::now() + 100ms;
+    std::vector<int64_t> stamps;
+    for (int i = 0; i < kHits; ++i) {
+      // Spread over the phases of the period: i * 37 mod 40 visits each fortieth once.
+      const auto phase = std::chrono::nanoseconds(std::llround(periodNs * ((i * 37) % 40) / 40));
+      stamps.push_back(nanosecondsOf(first + i * 120ms + phase));
+      put({0x99, 42, 100}, stamps.back());              // closed hi-hat
+      put({0xB9, 120, 0}, stamps.back() + 60'000'000);  // all sound off on the drum channel
+    }
+    listen(first + kHits * 120ms + 200ms - Clock::now());
 
-  // FluidSynth starts voices on 64-frame blocks, so onsets spread over 64 frames; messages
-  // applied at the start of the next period instead would spread over the whole period.
-  EXPECT_LT(middle80, 64 * 0.8 + 24);
-  EXPECT_LT(spread, 64 + recorder_->period());
-  // And a note sounds the reported latency after its put, or up to one block later.
-  const double blockUs = 64 / framesPerUs;
-  EXPECT_GT(delays[kHits / 10], latencyUs - 300);
-  EXPECT_LT(delays[kHits * 9 / 10], latencyUs + blockUs + 300);
+    // The onsets as the recording holds them, each found after the previous one has ended.
+    std::string fault;
+    std::vector<std::size_t> onsets;
+    std::size_t from = start;
+    while (onsets.size() <= kHits) {
+      const auto onset = recorder_->firstAbove(from, recorder_->frames(), kOnset);
+      if (!onset) break;
+      onsets.push_back(*onset);
+      from = *onset + recorder_->framesIn(80ms);
+    }
+    if (onsets.size() != kHits)
+      fault = std::to_string(onsets.size()) + " hits heard of " + std::to_string(kHits);
+    // FluidSynth starts voices on 64-frame blocks (1.3 ms): nearly every hit follows the one
+    // before as its stamp says. A cycle the server runs too late moves the odd one more.
+    std::vector<double> errors;
+    for (std::size_t i = 1; i < onsets.size(); ++i) {
+      const double gapMs = (double(onsets[i]) - double(onsets[i - 1])) * 1e3 / recorder_->rate();
+      errors.push_back(std::fabs(gapMs - (stamps[i] - stamps[i - 1]) / 1e6));
+    }
+    std::sort(errors.begin(), errors.end());
+    if (fault.empty() && errors[errors.size() * 3 / 4] > 2.0)
+      fault = "a quarter of the hits came more than " +
+              std::to_string(errors[errors.size() * 3 / 4]) + " ms off their stamps";
+    const bool serverLate = recorder_->xruns() != xrunsBefore;
+    if (!fault.empty() && serverLate && attempt < 3) continue;
+    EXPECT_EQ(fault, "") << (serverLate ? "(the server missed cycles)" : "");
+    break;
+  }
+}
+
+TEST_F(SynthJackTest, JackAStampAlreadyPastSoundsAtOnceAndIsCounted) {
+  const std::size_t putAt = recorder_->frames();
+  put({0x99, 38, 100}, nanosecondsOf(Clock::now() - 50ms));
+  EXPECT_TRUE(waitForSound(putAt));
+  EXPECT_EQ(synth_->lateMessages(), 1u);
+  // A stamp ahead that a reset comes before never sounds.
+  put({0xB9, 120, 0});
+  ASSERT_TRUE(waitForSilence());
+  const std::size_t later = recorder_->frames();
+  put({0x99, 38, 100}, nanosecondsOf(Clock::now() + 300ms));
+  synth_->reset();
+  listen(500ms);
+  EXPECT_LT(recorder_->peak(later + recorder_->framesIn(150ms), recorder_->frames()), kLoud)
+      << "the stamped snare sounded after the reset";
 }
 
 }  // namespace

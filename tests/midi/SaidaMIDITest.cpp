@@ -78,6 +78,19 @@ TEST_F(Saida, TrackNamesAreCutTo99BytesAndAFileWithoutTempoAnswersMinusOne) {
   EXPECT_EQ(SaidaMIDI::instancia().getAndamentoArquivo(), -1);
 }
 
+TEST_F(Saida, ANameThatIsNoUtf8IsWindows1252AndAUtf8NameIsCutBetweenCharacters) {
+  // "Café 1€" in Windows-1252: é is 0xE9 and € 0x80, which Latin-1 would make a control.
+  const std::vector<uint8_t> windows =
+      junta({ev(0, {0xFF, 0x03, 7}), {'C', 'a', 'f', 0xE9, ' ', '1', 0x80}});
+  // 97 letters then "é" and "ü": the 99-byte cut falls inside the "ü".
+  std::vector<uint8_t> longo = junta({{0, 0xFF, 0x03}, vlq(101)});
+  for (int i = 0; i < 97; ++i) longo.push_back('x');
+  longo.insert(longo.end(), {0xC3, 0xA9, 0xC3, 0xBC});
+  SaidaMIDI::instancia().carregarMusica(arquivo(smf(96, {windows, longo})));
+  EXPECT_EQ(SaidaMIDI::instancia().getNomeTrilha(0), QString::fromUtf8("Café 1€"));
+  EXPECT_EQ(SaidaMIDI::instancia().getNomeTrilha(1), QString(97, u'x') + QString::fromUtf8("é"));
+}
+
 TEST_F(Saida, TheFilesTempoIsSixtyMillionOverItsMicroseconds) {
   SaidaMIDI::instancia().carregarMusica(
       arquivo(smf(96, {ev(0, {0xFF, 0x51, 3, 0x06, 0x5B, 0x9B})})));  // 416667 us

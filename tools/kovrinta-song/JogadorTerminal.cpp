@@ -53,10 +53,11 @@ int JogadorTerminal::tocar(int dispositivo, const QString &arquivo) {
   SaidaMIDI &saida = SaidaMIDI::instancia();
   const QStringList dispositivos = saida.listarDispositivos();
   if (!saida.getSaida().IsOpen() && !saida.abrirDispositivo(dispositivo)) {
-    std::fprintf(stderr, "kovrinta-song: output device %d%s cannot be opened\n", dispositivo,
+    std::fprintf(stderr, "kovrinta-song: output device %d%s cannot be opened.\n%s\n", dispositivo,
                  dispositivo < dispositivos.size()
                      ? qPrintable(" (" + dispositivos[dispositivo] + ")")
-                     : " (there is no such device)");
+                     : " (there is no such device)",
+                 qPrintable(saida.getMotivoFalha()));
     return 1;
   }
   try {

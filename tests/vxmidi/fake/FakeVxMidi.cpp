@@ -213,6 +213,14 @@ FAKE_API uint16_t VxSetSyncPeriod(uint32_t handle, uint32_t numerator, uint32_t 
 FAKE_API uint32_t VxGetSyncRun(uint32_t) {
   return syncRun;
 }
+FAKE_API uint16_t VxPutMidiOutAt(uint32_t handle, const VxMidiEvent *e, int64_t due) {
+  record("PutMidiOutAt", handle, e->time, e->status, e->data1, e->data2, due);
+  return putResult;
+}
+FAKE_API uint32_t VxGetMidiOutLate(uint32_t handle) {
+  record("GetMidiOutLate", handle);
+  return 0;
+}
 FAKE_API uint32_t OpenSMF(const char *name, uint32_t *parameter, uint8_t mode,
                           uint32_t *trackCount) {
   if (realLibrary) return real<decltype(&OpenSMF)>("OpenSMF")(name, parameter, mode, trackCount);

@@ -1,16 +1,16 @@
-// Maps the monotonic clock to the frames an audio callback renders, from the jittery
-// moments at which the callback wakes. Belongs to the audio thread.
+// Maps the monotonic clock to the frames a real-time callback (audio, JACK MIDI) handles, from
+// the jittery moments at which the callback wakes. Belongs to the callback's thread.
 #pragma once
 
 #include <cstdint>
 
 namespace vx {
 
-class SynthClock {
+class CycleClock {
  public:
   // sampleRate: frames per second the driver runs at; bandwidthHz: how fast the estimate
   // follows the wake-ups (lower is smoother, higher settles sooner).
-  explicit SynthClock(double sampleRate, double bandwidthHz = 1.0);
+  explicit CycleClock(double sampleRate, double bandwidthHz = 1.0);
 
   // Audio thread, at the top of every callback: wakeNs is the monotonic time it woke
   // (nanoseconds), frames the length of the buffer it is about to render.

@@ -1,4 +1,4 @@
-#include "SynthClock.h"
+#include "CycleClock.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 
 namespace vx {
 
-SynthClock::SynthClock(double sampleRate, double bandwidthHz)
+CycleClock::CycleClock(double sampleRate, double bandwidthHz)
     : nominalNsPerFrame_(1e9 / sampleRate),
       bandwidthHz_(bandwidthHz),
       nsPerFrame_(nominalNsPerFrame_) {}
@@ -19,7 +19,7 @@ SynthClock::SynthClock(double sampleRate, double bandwidthHz)
 // A wake-up more than a period late, or more than half a period early (wake-ups are not
 // early by chance), is no jitter: the driver lost time (an xrun) or a sound server is
 // filling its buffer, so the estimate restarts from that wake-up and its timeline.
-void SynthClock::cycle(int64_t wakeNs, uint32_t frames) {
+void CycleClock::cycle(int64_t wakeNs, uint32_t frames) {
   if (frames == 0) return;
   if (!started_) {
     started_ = true;
@@ -47,7 +47,7 @@ void SynthClock::cycle(int64_t wakeNs, uint32_t frames) {
   lastFrames_ = frames;
 }
 
-double SynthClock::frameOffset(int64_t ns) const {
+double CycleClock::frameOffset(int64_t ns) const {
   return (static_cast<double>(ns - base_) - start_) / nsPerFrame_;
 }
 
