@@ -2,6 +2,7 @@
 """Draws the artwork of Kovrinta's windows and writes one SVG per picture:
 
   assets/skin/       the main window: strips, makers' emblem, buttons, volume backdrop
+  assets/teclado/    the keyboard help: key scheme, small keyboard, close button, key labels
 
 Each folder's CMakeLists.txt lists its pictures as name=WIDTHxHEIGHT; this script draws
 exactly those, at those sizes, and stops when a drawing and the list disagree, so the list
@@ -16,11 +17,13 @@ import sys
 
 sys.dont_write_bytecode = True  # keep the source folder free of compiled modules
 
+import keyboard  # noqa: E402
 import skin  # noqa: E402
 
 ASSETS = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 FOLDERS = {
     "skin": skin.pictures,
+    "teclado": keyboard.pictures,
 }
 
 
