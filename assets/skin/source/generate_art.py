@@ -3,6 +3,7 @@
 
   assets/skin/       the main window: strips, makers' emblem, buttons, volume backdrop
   assets/teclado/    the keyboard help: key scheme, small keyboard, close button, key labels
+  assets/assistente/ the sound-card test wizard's picture
 
 Each folder's CMakeLists.txt lists its pictures as name=WIDTHxHEIGHT; this script draws
 exactly those, at those sizes, and stops when a drawing and the list disagree, so the list
@@ -19,11 +20,13 @@ sys.dont_write_bytecode = True  # keep the source folder free of compiled module
 
 import keyboard  # noqa: E402
 import skin  # noqa: E402
+import wizard  # noqa: E402
 
 ASSETS = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 FOLDERS = {
     "skin": skin.pictures,
     "teclado": keyboard.pictures,
+    "assistente": wizard.pictures,
 }
 
 
