@@ -4,6 +4,7 @@
   assets/skin/       the main window: strips, makers' emblem, buttons, volume backdrop
   assets/teclado/    the keyboard help: key scheme, small keyboard, close button, key labels
   assets/assistente/ the sound-card test wizard's picture
+  assets/icone/      the application icon
 
 Each folder's CMakeLists.txt lists its pictures as name=WIDTHxHEIGHT; this script draws
 exactly those, at those sizes, and stops when a drawing and the list disagree, so the list
@@ -18,6 +19,7 @@ import sys
 
 sys.dont_write_bytecode = True  # keep the source folder free of compiled modules
 
+import icon  # noqa: E402
 import keyboard  # noqa: E402
 import skin  # noqa: E402
 import wizard  # noqa: E402
@@ -27,6 +29,7 @@ FOLDERS = {
     "skin": skin.pictures,
     "teclado": keyboard.pictures,
     "assistente": wizard.pictures,
+    "icone": icon.pictures,
 }
 
 
