@@ -43,7 +43,7 @@ CRASHES = {49, 57, 52, 55}
 # Velocities of an accent, a normal stroke and a ghost note, by family: a drummer plays
 # a ride or hi-hat lighter than a backbeat, and a ghost note on the snare barely sounds.
 DYNAMICS = {
-    "kick": {"X": 120, "x": 100, "g": 66},
+    "kick": {"X": 120, "x": 100, "g": 48},
     "snare": {"X": 118, "x": 94, "g": 36},
     "hat": {"X": 100, "x": 76, "g": 50},
     "ride": {"X": 100, "x": 80, "g": 56},
