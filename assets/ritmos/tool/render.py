@@ -279,6 +279,15 @@ class Renderer:
                           f"the hi-hat opened in bar {tick // self.bar_ticks} is not closed "
                           "before it opens again or the groove ends")
 
+    def check_count_in_alone(self, hits):
+        """Nothing but the count-in sounds in its bar: a flam on the first one would put
+        its grace note there."""
+        count_in = set(self.count_in())
+        for tick, note, velocity in hits:
+            if tick < self.bar_ticks and (tick, note, velocity) not in count_in:
+                self.fail(self.bars[0][3].lineno, "a stroke of the first bar falls into the "
+                                                  "count-in (a flam's grace note?)")
+
     def check_crash_after_fills(self, hits):
         crashes = {t for t, n, _ in hits if n in CRASHES}
         for k, (_, pattern, index, form_line) in enumerate(self.bars):
@@ -308,6 +317,7 @@ class Renderer:
     def tracks(self):
         hits = self.drum_hits()
         self.check_hi_hat(hits)
+        self.check_count_in_alone(hits)
         self.check_crash_after_fills(hits)
         numerator, denominator = self.g.meter
         conductor = [(0, smf.track_name(self.g.title)),
