@@ -7,4 +7,4 @@ cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 cmake -S . -B build -G Ninja
 cmake --build build
-exec build/bin/kovrinta-song --play 0 "${1:-build/bin/ritmos/rock-8.mid}"
+exec build/bin/kovrinta-song --play 0 "${1:-build/bin/ritmos/rock-110.mid}"
