@@ -29,8 +29,8 @@ constexpr QSize tamanhoJanela(290, 276);
 constexpr QRect lugarPaginas(6, 6, 278, 232);
 constexpr QRect lugarLista(4, 6, 267, 158);
 constexpr QRect lugarAssistente(4, 172, 150, 25);
-constexpr QRect lugarGrupo(4, 2, 266, 164);
-constexpr QRect lugarSelecao(8, 174, 258, 17);
+constexpr QRect lugarGrupo(4, 2, 266, 156);
+constexpr QRect lugarSelecao(8, 166, 258, 17);
 constexpr QRect lugarOK(128, 245, 75, 25);
 constexpr QRect lugarCancel(209, 245, 75, 25);
 // The track boxes inside the group: two columns of eight, 16 pixels apart.
