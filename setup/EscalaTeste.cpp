@@ -30,6 +30,7 @@ void EscalaTeste::tocar() {
   inicio = std::chrono::steady_clock::now();
   enviarIgnorandoErros(
       [](SaidaMIDI &saida) { saida.enviarNoteOn(canal, velocidade, notaInicial); });
+  emit notaTocada(notaInicial);
   armar();
 }
 
@@ -52,6 +53,7 @@ void EscalaTeste::soltarNota() {
   const int proxima = notaInicial + nota;
   enviarIgnorandoErros(
       [proxima](SaidaMIDI &saida) { saida.enviarNoteOn(canal, velocidade, proxima); });
+  emit notaTocada(proxima);
   armar();
 }
 

@@ -30,6 +30,8 @@ class EscalaTeste : public QObject {
   bool isTocando() const { return tocando; }
 
  signals:
+  // Note nota has just been struck (sent to the device).
+  void notaTocada(int nota);
   // The last note has been released.
   void terminou();
 
