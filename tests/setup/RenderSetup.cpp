@@ -1,6 +1,6 @@
 // Renders every page of the sound-card test wizard (A, B, C, D) and both pages of the setup
-// dialog in each language of the program folder, offscreen at 96 DPI, one PNG per page, so
-// that a person can look at them:
+// dialog in each language of the program folder, at 96 DPI (offscreen, or under Xvfb with
+// QT_QPA_PLATFORM=xcb), one PNG per page, so that a person can look at them:
 //
 //   render-setup OUTPUT_FOLDER
 //
@@ -188,7 +188,8 @@ void renderizarSetup(const QDir &pasta, const QString &codigo) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Offscreen unless a platform is named (QT_QPA_PLATFORM=xcb under Xvfb).
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   if (argc != 2) {
     std::fprintf(stderr, "usage: render-setup OUTPUT_FOLDER\n");
