@@ -7,7 +7,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 out=$1
 seconds=$2
-samples=${3:-$top/../shared/midi}
+samples=${3:-$top/tests/data/midi}
 
 mkdir -p "$out/corpus" "$out/findings"
 clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \

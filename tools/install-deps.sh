@@ -9,8 +9,10 @@ packages=(
   build-essential cmake pkg-config ninja-build clang-format
   # toolkit and libraries
   qt6-base-dev qt6-svg-dev libgl-dev
-  libfluidsynth-dev librtmidi-dev libjack-jackd2-dev
-  libturbojpeg0-dev libinih-dev
+  libfluidsynth-dev librtmidi-dev libjack-jackd2-dev libasound2-dev
+  libturbojpeg0-dev
+  # the windows' font (DejaVu Sans) and the condensed one the language pictures use
+  fonts-dejavu-core fonts-dejavu-extra
   # the built-in synthesizer's General MIDI sounds
   fluid-soundfont-gm
   # tests: real JACK ports, a display, sanitizers and the fuzzer

@@ -1,7 +1,14 @@
-# kovrinta_program_test(NAME SOURCES...): a test executable of the program over the fake
-# library (devices and timer recorded, files read by the real library).
+# kovrinta_program_test(NAME [JACK] SOURCES...): a test executable of the program over the fake
+# library (devices and timer recorded, files read by the real library). JACK: some of its tests
+# start a JACK server of their own; jack2 runs at most 8 at once, so those tests take turns.
 function(kovrinta_program_test name)
-  add_executable(${name} ${ARGN} ${CMAKE_SOURCE_DIR}/tests/support/QtTestMain.cpp)
+  set(sources ${ARGN})
+  set(lock)
+  if(sources AND "${ARGV1}" STREQUAL "JACK")
+    list(REMOVE_AT sources 0)
+    set(lock RESOURCE_LOCK jackd)
+  endif()
+  add_executable(${name} ${sources} ${CMAKE_SOURCE_DIR}/tests/support/QtTestMain.cpp)
   target_include_directories(${name} PRIVATE
     ${CMAKE_SOURCE_DIR}/tests/support ${CMAKE_SOURCE_DIR}/tests/vxmidi
     ${CMAKE_SOURCE_DIR}/tests/vxmidi/fake)
@@ -13,5 +20,5 @@ function(kovrinta_program_test name)
   add_dependencies(${name} VxMidiFake VxMidi)
   target_link_libraries(${name} PRIVATE Kovrinta::app GTest::gtest Kovrinta::warnings)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 120
-    ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+    ENVIRONMENT QT_QPA_PLATFORM=offscreen ${lock})
 endfunction()
