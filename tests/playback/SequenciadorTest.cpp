@@ -7,6 +7,7 @@
 #include "ProgramaFalso.h"
 #include "TVxMidiSync.h"
 #include "config/ArquivoConfiguracao.h"
+#include "midi/SaidaMIDI.h"
 #include "playback/AcessoGui.h"
 #include "playback/VisorReproducao.h"
 #include "ui/Instrumento.h"
@@ -247,6 +248,25 @@ TEST_F(Sequencia, BeatsAnnouncedBeforeAStopOrATempoChangeAreNotPlayed) {
             "VxSetSyncPeriod 100 937500 100 0\n");
   batida(fake->syncRun(), 1);
   EXPECT_EQ(seq.getPosicao(), 2) << "the beat of the current run plays";
+}
+
+TEST_F(Sequencia, MessagesOfABeatCarryItsIdealTimeAndOthersLeaveAtOnce) {
+  musica({{new EventoNoteOn(0, 9, 38, 90)}});
+  seq.tocar();
+  fake->reset();
+  fake->beat(fake->syncRun(), 1, 5'000'000'000);  // the beat of tick 0, due at 5 s
+  QCoreApplication::sendPostedEvents();
+  // Outside a beat: the keyboard's note and a silencing go at once.
+  SaidaMIDI::instancia().enviarNoteOn(9, 127, 36);
+  SaidaMIDI::instancia().resetarControladores();
+  const std::string gravado = calls();
+  EXPECT_EQ(gravado.substr(0, gravado.find('\n') + 1),
+            "PutMidiOutAt 100 0 153 38 90 " +
+                std::to_string(5'000'000'000 + TVxMidiSync::OutputLatencyNs) + "\n");
+  EXPECT_NE(gravado.find("PutMidiOut 100 0 153 36 127\n"), std::string::npos);
+  EXPECT_NE(gravado.find("PutMidiOut 100 0 191 121 0\n"), std::string::npos);
+  EXPECT_EQ(gravado.find("PutMidiOutAt", 1), std::string::npos)
+      << "only the song's note is stamped";
 }
 
 TEST_F(Sequencia, AJumpOrALoopWrapTakesTheTempoOfTheRegionItLandsIn) {

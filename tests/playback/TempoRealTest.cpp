@@ -6,15 +6,20 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <fstream>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "JackServer.h"
+#include "JackTestClient.h"
 #include "QtWait.h"
 #include "TVxMidi.h"
+#include "TVxMidiOut.h"
 #include "TVxMidiSync.h"
 #include "config/ArquivoConfiguracao.h"
 #include "midi/SaidaMIDI.h"
@@ -191,6 +196,84 @@ TEST_F(TempoReal, AFileTempoFarTooFastIsHeldToWhatTheWindowCanKeepUpWith) {
   EXPECT_LT(depois - antes, 20 * 1024) << "memory grew by " << depois - antes << " KiB";
   // 960 BPM is 1024 ticks a second; a flood would have gone far beyond.
   EXPECT_LT(posicao, 4 * 1024);
+}
+
+// A groove into a JACK MIDI port while the window's thread is held 3 ms inside every beat's
+// handling: each note still arrives one constant delay after its beat's ideal time, in order.
+// The bound is loose (how close, sample-exact, is a figure of bench/); a server that ran
+// cycles late spoils a run, which is then played again, up to three times.
+TEST_F(TempoReal, NotesLeaveAtTheirBeatsIdealTimesHoweverLongTheBeatsTakeToHandle) {
+  kovrinta::test::JackServer server;
+  KOVRINTA_REQUIRE_JACK(server);
+  kovrinta::test::JackTestClient captura("capture", true, false);
+  ASSERT_TRUE(captura.ready());
+  SaidaMIDI &saida = SaidaMIDI::instancia();
+  const QStringList dispositivos = saida.listarDispositivos();
+  const int porta = static_cast<int>(dispositivos.indexOf("JACK capture:in"));
+  ASSERT_GE(porta, 0);
+  ASSERT_TRUE(saida.abrirDispositivo(porta));
+
+  // A hit every 16 ticks (a sixteenth note, 62.5 ms at 120 BPM) for eight bars.
+  constexpr int kNotas = 64;
+  auto *m = new Musica;
+  auto *bateria = new Trilha;
+  for (int i = 0; i < kNotas; ++i) {
+    bateria->adicionarEvento(new EventoNoteOn(16 * i, 9, 42, 1 + i));
+    bateria->adicionarEvento(new EventoNoteOff(16 * i + 4, 9, 42));
+  }
+  m->adicionarTrilha(bateria);
+  GerenciadorMusica::instancia().setMusicaAtual(m);
+
+  TVxMidiSync &sync = *seq.getSincronismo();
+  auto tratar = sync.OnMidiBeat;
+  std::vector<int64_t> ideais;  // of the beats that carry a note-on
+  sync.OnMidiBeat = [&](QObject *sender) {
+    if (seq.getPosicao() % 16 == 0) ideais.push_back(sync.BeatIdealNs());
+    std::this_thread::sleep_for(3ms);
+    tratar(sender);
+  };
+  std::string falha;
+  for (int tentativa = 1; tentativa <= 3; ++tentativa) {
+    ideais.clear();
+    const uint64_t xruns = captura.xruns();
+    const std::size_t antes = captura.receivedWithFrames().size();
+    seq.parar();
+    seq.tocar();
+    const bool acabou = waitFor([&] { return seq.getPosicao() > 16 * kNotas; }, 20s);
+    seq.parar();
+    waitFor([] { return false; }, 100ms);
+    ASSERT_TRUE(acabou);
+    std::vector<kovrinta::test::JackTestClient::Received> notas;
+    const auto recebido = captura.receivedWithFrames();
+    for (std::size_t i = antes; i < recebido.size(); ++i)
+      if (recebido[i].bytes.size() == 3 && recebido[i].bytes[0] == 0x99 &&
+          recebido[i].bytes[2] != 0)
+        notas.push_back(recebido[i]);
+    falha.clear();
+    if (notas.size() != kNotas || ideais.size() < kNotas) {
+      falha = std::to_string(notas.size()) + " of " + std::to_string(kNotas) + " notes arrived";
+    } else {
+      std::vector<double> atrasos;
+      for (int i = 0; i < kNotas; ++i) {
+        if (notas[i].bytes[2] != 1 + i) falha = "note " + std::to_string(i) + " out of order";
+        atrasos.push_back((notas[i].wallNs - ideais[i]) / 1e6);
+      }
+      std::vector<double> ordenados = atrasos;
+      std::sort(ordenados.begin(), ordenados.end());
+      const double atraso = ordenados[kNotas / 2];
+      // The stamp is the ideal time plus 6 ms; the port writes it one period later.
+      if (atraso < 6.0 || atraso > 6.0 + 2 * 2.67 + 2)
+        falha = "the notes arrive " + std::to_string(atraso) + " ms after their beats";
+      for (int i = 0; i < kNotas && falha.empty(); ++i)
+        if (std::fabs(atrasos[i] - atraso) > 2.0)
+          falha = "note " + std::to_string(i) + " arrived " + std::to_string(atrasos[i]) +
+                  " ms after its beat, the others " + std::to_string(atraso) + " ms";
+    }
+    if (falha.empty() || captura.xruns() == xruns) break;
+  }
+  sync.OnMidiBeat = tratar;
+  saida.getSaida().Close();
+  EXPECT_EQ(falha, "");
 }
 
 }  // namespace

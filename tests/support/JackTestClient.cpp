@@ -14,6 +14,7 @@ JackTestClient::JackTestClient(const std::string &name, bool withInput, bool wit
   if (withOutput)
     output_ = jack_port_register(client_, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
   jack_set_process_callback(client_, &JackTestClient::process, this);
+  jack_set_xrun_callback(client_, &JackTestClient::xrun, this);
   if ((withInput && !input_) || (withOutput && !output_) || jack_activate(client_) != 0) {
     jack_client_close(client_);
     client_ = nullptr;
@@ -78,6 +79,11 @@ std::vector<JackTestClient::Bytes> JackTestClient::received() const {
 std::vector<JackTestClient::Received> JackTestClient::receivedWithFrames() const {
   std::lock_guard guard(lock_);
   return received_;
+}
+
+int JackTestClient::xrun(void *data) {
+  static_cast<JackTestClient *>(data)->xruns_.fetch_add(1);
+  return 0;
 }
 
 int JackTestClient::process(jack_nframes_t frames, void *data) {

@@ -5,6 +5,7 @@
 
 #include <jack/jack.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -58,10 +59,13 @@ class JackTestClient {
   bool waitForCycles(uint64_t cycles);
 
   std::vector<Bytes> received() const;
+  // Cycles the server ran late (xruns) since the client opened.
+  uint64_t xruns() const { return xruns_; }
   std::vector<Received> receivedWithFrames() const;
 
  private:
   static int process(jack_nframes_t frames, void *data);
+  static int xrun(void *data);
 
   jack_client_t *client_ = nullptr;
   jack_port_t *input_ = nullptr;
@@ -72,6 +76,7 @@ class JackTestClient {
   std::deque<Bytes> pending_;
   uint64_t cycle_ = 0;
   uint64_t lastWriteCycle_ = 0;
+  std::atomic<uint64_t> xruns_{0};
 };
 
 }  // namespace kovrinta::test

@@ -2,14 +2,17 @@
 
 #include <unistd.h>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <QTextStream>
 #include <QTimer>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 
 #include "TVxMidiOut.h"
+#include "TVxMidiSync.h"
 #include "config/ArquivoConfiguracao.h"
 #include "midi/SaidaMIDI.h"
 #include "playback/AcessoGui.h"
@@ -71,6 +74,18 @@ int JogadorTerminal::tocar(int dispositivo, const QString &arquivo) {
   ArquivoConfiguracao &configuracao = ArquivoConfiguracao::instancia();
   for (int i = 0; i < 16; ++i) configuracao.setTrilhaAtiva(i, true);
   Sequenciador &sequenciador = Sequenciador::instancia();
+  if (!arquivoRegistro.isEmpty()) {
+    TVxMidiSync &sync = *sequenciador.getSincronismo();
+    batidas.reserve(1 << 20);
+    auto tratar = sync.OnMidiBeat;
+    sync.OnMidiBeat = [this, &sync, tratar](QObject *sender) {
+      const int64_t agora = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                std::chrono::steady_clock::now().time_since_epoch())
+                                .count();
+      batidas.emplace_back(sync.BeatIdealNs(), agora);
+      tratar(sender);
+    };
+  }
   sequenciador.limparLoop();
   sequenciador.selecionarTrilhaBateria(-1);
   sequenciador.setBateriaMuda(false);
@@ -88,6 +103,19 @@ void JogadorTerminal::ocuparInterface() {
     }
   });
   carga->start(16);
+}
+
+void JogadorTerminal::registrarBatidas(const QString &arquivo) {
+  arquivoRegistro = arquivo;
+}
+
+void JogadorTerminal::gravarRegistro() {
+  if (arquivoRegistro.isEmpty()) return;
+  QFile arquivo(arquivoRegistro);
+  if (!arquivo.open(QIODevice::WriteOnly | QIODevice::Text)) return;
+  QTextStream saida(&arquivo);
+  for (const auto &[ideal, tratada] : batidas) saida << ideal << ' ' << tratada << '\n';
+  saida << "late " << SaidaMIDI::instancia().getSaida().LateMessages() << '\n';
 }
 
 void JogadorTerminal::exibirAndamento(int bpm) {
@@ -114,6 +142,7 @@ void JogadorTerminal::interrompido() {
 }
 
 void JogadorTerminal::terminar(int status) {
+  gravarRegistro();
   SaidaMIDI &saida = SaidaMIDI::instancia();
   Sequenciador::instancia().parar();
   saida.silenciar();

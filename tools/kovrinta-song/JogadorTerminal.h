@@ -3,7 +3,10 @@
 
 #include <QObject>
 #include <QString>
+#include <cstdint>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "playback/VisorReproducao.h"
 
@@ -22,6 +25,10 @@ class JogadorTerminal : public QObject, public VisorReproducao {
   // Keeps the event loop busy 2 ms of every 16 ms while playing, the load that painting the
   // drum kit puts on the window's thread; for timing measurements.
   void ocuparInterface();
+  // Writes to arquivo, when the play ends, one line per beat handled: the beat's ideal time
+  // and the moment its handling began, in nanoseconds on the monotonic clock; then the count
+  // of messages that missed their stamp. For timing measurements.
+  void registrarBatidas(const QString &arquivo);
 
   void exibirAndamento(int bpm) override;
   void avancarTempo() override;
@@ -30,7 +37,12 @@ class JogadorTerminal : public QObject, public VisorReproducao {
   void interrompido();
   void terminar(int status);
 
+  void gravarRegistro();
+
   std::unique_ptr<QSocketNotifier> sinal;
   std::unique_ptr<QTimer> carga;
   int andamento = 0;
+  QString arquivoRegistro;
+  // Ideal time and handling time of every beat, in nanoseconds.
+  std::vector<std::pair<int64_t, int64_t>> batidas;
 };

@@ -16,10 +16,12 @@ int uso() {
   std::fprintf(stderr,
                "usage: kovrinta-song FILE          print the song built from FILE\n"
                "       kovrinta-song --devices     list the output devices\n"
-               "       kovrinta-song --play N FILE [--busy-ui]\n"
+               "       kovrinta-song --play N FILE [--busy-ui] [--log FILE]\n"
                "                                   play FILE on output device N; --busy-ui keeps\n"
                "                                   the event loop busy 2 ms of every 16 ms, as\n"
-               "                                   painting the window would (for benchmarks)\n");
+               "                                   painting the window would; --log writes when\n"
+               "                                   each beat was due and when it was handled\n"
+               "                                   (for benchmarks)\n");
   return 2;
 }
 
@@ -69,12 +71,19 @@ int main(int argc, char **argv) {
       imprimirMusica();
       return 0;
     }
-    if ((args.size() == 3 || (args.size() == 4 && args[3] == "--busy-ui")) && args[0] == "--play") {
+    if (args.size() >= 3 && args[0] == "--play") {
       bool numero = false;
       const int dispositivo = args[1].toInt(&numero);
       if (!numero || dispositivo < 0) return uso();
       JogadorTerminal jogador;
-      if (args.size() == 4) jogador.ocuparInterface();
+      for (int i = 3; i < args.size(); ++i) {
+        if (args[i] == "--busy-ui")
+          jogador.ocuparInterface();
+        else if (args[i] == "--log" && i + 1 < args.size())
+          jogador.registrarBatidas(args[++i]);
+        else
+          return uso();
+      }
       return jogador.tocar(dispositivo, args[2]);
     }
   } catch (const std::exception &e) {

@@ -1,0 +1,85 @@
+#include "Analise.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace bench {
+
+double percentil(std::vector<double> amostra, double q) {
+  if (amostra.empty()) return NAN;
+  std::sort(amostra.begin(), amostra.end());
+  const auto rank = static_cast<std::size_t>(std::ceil(q * double(amostra.size())));
+  return amostra[std::clamp<std::size_t>(rank, 1, amostra.size()) - 1];
+}
+
+Erros comparar(const std::vector<double> &tocadosNs, const std::vector<int64_t> &ideaisNs) {
+  Erros e;
+  e.esperados = ideaisNs.size();
+  const std::size_t n = std::min(tocadosNs.size(), ideaisNs.size());
+  e.casados = n;
+  if (n < 2) return e;
+  std::vector<double> erros(n);
+  for (std::size_t k = 0; k < n; ++k) erros[k] = tocadosNs[k] - double(ideaisNs[k]);
+  e.latenciaMs = percentil(erros, 0.5) / 1e6;
+  std::vector<double> alinhados(n);
+  for (std::size_t k = 0; k < n; ++k) alinhados[k] = std::fabs(erros[k] - erros[0]) / 1e6;
+  e.p50 = percentil(alinhados, 0.5);
+  e.p99 = percentil(alinhados, 0.99);
+  e.max = percentil(alinhados, 1.0);
+  // Least squares of error against ideal time.
+  double sx = 0, sy = 0, sxx = 0, sxy = 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    const double x = double(ideaisNs[k]) / 1e9;
+    sx += x;
+    sy += erros[k];
+    sxx += x * x;
+    sxy += x * erros[k];
+  }
+  const double dn = double(n);
+  const double inclinacao = (dn * sxy - sx * sy) / (dn * sxx - sx * sx);  // ns per s
+  const double origem = (sy - inclinacao * sx) / dn;
+  e.derivaPpm = inclinacao / 1e3;
+  std::vector<double> residuos(n);
+  for (std::size_t k = 0; k < n; ++k)
+    residuos[k] =
+        std::fabs(erros[k] - (origem + inclinacao * double(ideaisNs[k]) / 1e9)) / 1e6;
+  e.ajusteP50 = percentil(residuos, 0.5);
+  e.ajusteP99 = percentil(residuos, 0.99);
+  e.ajusteMax = percentil(residuos, 1.0);
+  return e;
+}
+
+std::vector<double> inicios(const std::vector<float> &picos, std::size_t frames,
+                            std::size_t minGapFrames) {
+  frames = std::min(frames, picos.size());
+  float maior = 0;
+  for (std::size_t i = 0; i < frames; ++i) maior = std::max(maior, picos[i]);
+  std::vector<double> achados;
+  if (maior <= 0) return achados;
+  const float limiar = maior * std::pow(10.0f, -30.0f / 20.0f);
+  std::size_t i = 1;
+  while (i < frames) {
+    if (picos[i] > limiar && picos[i - 1] <= limiar) {
+      // Where the rise crosses the threshold between the two frames.
+      const double fracao = (limiar - picos[i - 1]) / (picos[i] - picos[i - 1]);
+      achados.push_back(double(i - 1) + fracao);
+      i += minGapFrames;
+    } else {
+      ++i;
+    }
+  }
+  return achados;
+}
+
+std::string linha(const Erros &e, bool ajustado) {
+  char texto[128];
+  if (ajustado)
+    std::snprintf(texto, sizeof texto, "%6.3f %6.3f %6.3f  %+7.2f ppm", e.ajusteP50, e.ajusteP99,
+                  e.ajusteMax, e.derivaPpm);
+  else
+    std::snprintf(texto, sizeof texto, "%6.3f %6.3f %6.3f", e.p50, e.p99, e.max);
+  return texto;
+}
+
+}  // namespace bench

@@ -1,0 +1,40 @@
+// How far played notes are from their ideal times: errors, their percentiles, the drift, and
+// the onsets of a recorded hit in audio.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// Nearest-rank percentile of a sample (0 < q <= 1); NAN when it is empty.
+double percentil(std::vector<double> amostra, double q);
+
+struct Erros {
+  std::size_t casados = 0;  // notes matched to an ideal time
+  std::size_t esperados = 0;
+  // |error| in ms, aligned on the first note (a constant latency does not count).
+  double p50 = 0, p99 = 0, max = 0;
+  // The same once a straight line is fitted out (a clock running at a slightly other rate,
+  // and the constant latency); the line's slope in parts per million.
+  double ajusteP50 = 0, ajusteP99 = 0, ajusteMax = 0, derivaPpm = 0;
+  // The constant latency: the median of played minus ideal, in ms.
+  double latenciaMs = 0;
+};
+
+// Compares played times (ns, any origin) with the ideal ones (ns from the file's start), in
+// order: played[k] is the k-th note heard.
+Erros comparar(const std::vector<double> &tocadosNs, const std::vector<int64_t> &ideaisNs);
+
+// The frames at which each hit starts in a recording of peaks: the first frame above a
+// threshold 30 dB under the loudest hit, with the hits at least minGapFrames apart, refined to
+// a fraction of a frame by the slope of the crossing.
+std::vector<double> inicios(const std::vector<float> &picos, std::size_t frames,
+                            std::size_t minGapFrames);
+
+// "p50 0.12  p99 0.40  max 0.52" and the like, for a table.
+std::string linha(const Erros &e, bool ajustado);
+
+}  // namespace bench

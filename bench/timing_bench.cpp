@@ -1,0 +1,397 @@
+// How exactly Kovrinta plays in time, on a private JACK server with the dummy backend: the
+// notes of a closed hi-hat groove (and of a groove under a tempo map) as a JACK MIDI port
+// receives them, and the onsets of the built-in synthesizer's audio, against the ideal times
+// of the file. Beside ours, in the same sitting: the floor of the MIDI path (RtMidi sending at
+// each ideal time) and FluidSynth's own file player on the same soundfont. Runs alternate
+// between the players so that all see the same noise of the host. Prints tables of the
+// figures beside their goals; exits 0 whatever they are (1 when the server cannot start).
+//
+// usage: timing_bench [--runs N] [--period FRAMES] [--program-dir DIR] [midi] [tempo] [audio]
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "timing/Analise.h"
+#include "timing/EnviadorGrade.h"
+#include "timing/GrooveFile.h"
+#include "timing/JackRecorder.h"
+
+using namespace bench;
+
+namespace {
+
+struct Opcoes {
+  int runs = 3;
+  int period = 128;
+  QString programa = QStringLiteral(KOVRINTA_PROGRAM_DIR);
+  std::vector<std::string> cenarios;
+};
+
+// One run of one player, as measured.
+struct Medida {
+  Erros quadros;  // on JACK's frame timeline
+  Erros relogio;  // on the monotonic clock of each cycle
+  uint64_t xruns = 0;
+  long atrasadas = -1;       // messages that missed their stamp (ours only)
+  double avancoMs = NAN;     // how long the kit lights before the note sounds, median
+  double avancoMinMs = NAN;  // and its least
+  bool ok = false;
+};
+
+class Servidor {
+ public:
+  explicit Servidor(int period) : nome("kovrinta-bench-" + std::to_string(getpid())) {
+    qputenv("JACK_DEFAULT_SERVER", QByteArray::fromStdString(nome));
+    qputenv("JACK_NO_START_SERVER", "1");
+    jackd.setStandardOutputFile(QProcess::nullDevice());
+    jackd.setStandardErrorFile(QProcess::nullDevice());
+    jackd.start("jackd", {"-n", QString::fromStdString(nome), "-P", "80", "-S", "-d", "dummy", "-r",
+                          "48000", "-p", QString::number(period)});
+    if (!jackd.waitForStarted(5000)) return;
+    for (int i = 0; i < 100 && !pronto; ++i) {
+      jack_status_t status{};
+      if (jack_client_t *c = jack_client_open("bench-probe", JackNoStartServer, &status)) {
+        jack_client_close(c);
+        pronto = true;
+      } else {
+        QThread::msleep(50);
+      }
+    }
+  }
+  ~Servidor() {
+    jackd.terminate();
+    if (!jackd.waitForFinished(5000)) jackd.kill();
+  }
+  std::string nome;
+  QProcess jackd;
+  bool pronto = false;
+};
+
+// The note-ons of note that reached the recorder, on both timelines.
+void notasRecebidas(const JackRecorder &gravador, int note, std::vector<double> &quadrosNs,
+                    std::vector<double> &relogioNs) {
+  for (const auto &m : gravador.midi()) {
+    if (m.length < 3 || m.bytes[0] != 0x99 || m.bytes[1] != note || m.bytes[2] == 0) continue;
+    quadrosNs.push_back(double(m.frame) * 1e9 / gravador.rate());
+    relogioNs.push_back(double(m.wallNs));
+  }
+}
+
+// kovrinta-song's device number for a description, or -1.
+int dispositivo(const QString &programa, const QString &inicio) {
+  QProcess listar;
+  listar.start(programa + "/kovrinta-song", {"--devices"});
+  if (!listar.waitForFinished(20000)) return -1;
+  for (const QByteArray &linha : listar.readAllStandardOutput().split('\n')) {
+    const int espaco = linha.indexOf(' ');
+    if (espaco > 0 && linha.mid(espaco + 1).startsWith(inicio.toUtf8()))
+      return linha.left(espaco).toInt();
+  }
+  return -1;
+}
+
+// The beats kovrinta-song handled (ideal, handled), and its late count, from its log.
+bool lerRegistro(const QString &arquivo, std::vector<std::pair<int64_t, int64_t>> &batidas,
+                 long &atrasadas) {
+  QFile f(arquivo);
+  if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return false;
+  QTextStream in(&f);
+  while (!in.atEnd()) {
+    const QStringList partes = in.readLine().split(' ');
+    if (partes.size() != 2) continue;
+    if (partes[0] == "late") {
+      atrasadas = partes[1].toLong();
+    } else {
+      batidas.emplace_back(partes[0].toLongLong(), partes[1].toLongLong());
+    }
+  }
+  return true;
+}
+
+// Plays file with kovrinta-song on device while the recorder listens; audio: connect the
+// recorder to the synthesizer's ports.
+Medida tocarNosso(const Opcoes &o, JackRecorder &gravador, const GrooveFile &groove,
+                  const QString &arquivo, int dispositivoN, bool ocupado, bool audio,
+                  const QString &pasta) {
+  Medida m;
+  const QString registro = pasta + "/beats.log";
+  QFile::remove(registro);
+  QStringList args = {"--play", QString::number(dispositivoN), arquivo, "--log", registro};
+  if (ocupado) args << "--busy-ui";
+  QProcess jogador;
+  jogador.setStandardOutputFile(QProcess::nullDevice());
+  jogador.setStandardErrorFile(QProcess::nullDevice());
+  gravador.start();
+  jogador.start(o.programa + "/kovrinta-song", args);
+  if (audio) {
+    for (int i = 0; i < 200 && gravador.connectAudio(std::regex("^Kovrinta:")) < 2; ++i)
+      QThread::msleep(10);
+  }
+  if (!jogador.waitForFinished(120000)) {
+    jogador.kill();
+    jogador.waitForFinished();
+    return m;
+  }
+  QThread::msleep(300);
+  gravador.stop();
+  m.xruns = gravador.xruns();
+  std::vector<std::pair<int64_t, int64_t>> batidas;
+  lerRegistro(registro, batidas, m.atrasadas);
+
+  std::vector<double> quadros, relogio;
+  if (audio) {
+    const auto inicio = inicios(gravador.peaks(), gravador.frames(),
+                                static_cast<std::size_t>(gravador.rate() * 0.06));
+    for (double f : inicio) {
+      quadros.push_back(f * 1e9 / gravador.rate());
+      relogio.push_back(gravador.wallOfFrameNs(static_cast<std::size_t>(f)) +
+                        (f - std::floor(f)) * 1e9 / gravador.rate());
+    }
+  } else {
+    notasRecebidas(gravador, groove.note, quadros, relogio);
+  }
+  m.quadros = comparar(quadros, groove.idealNs);
+  m.relogio = comparar(relogio, groove.idealNs);
+  // The kit lights when the beat is handled; the note sounds (here: reaches the port or the
+  // speakers) later. The sequencer handles one tick per beat, from tick 0 on.
+  std::vector<double> avancos;
+  for (std::size_t k = 0; k < relogio.size() && k < groove.ticks.size(); ++k) {
+    const auto tick = static_cast<std::size_t>(groove.ticks[k]);
+    if (tick < batidas.size()) avancos.push_back((relogio[k] - double(batidas[tick].second)) / 1e6);
+  }
+  if (!avancos.empty()) {
+    m.avancoMs = percentil(avancos, 0.5);
+    m.avancoMinMs = percentil(avancos, 0.01);
+  }
+  m.ok = m.quadros.casados == groove.idealNs.size();
+  return m;
+}
+
+Medida tocarPiso(JackRecorder &gravador, const GrooveFile &groove) {
+  Medida m;
+  gravador.start();
+  m.ok = enviarGrade(gravador.midiInput(), groove.idealNs, groove.note, 200'000'000);
+  QThread::msleep(200);
+  gravador.stop();
+  m.xruns = gravador.xruns();
+  std::vector<double> quadros, relogio;
+  notasRecebidas(gravador, groove.note, quadros, relogio);
+  m.quadros = comparar(quadros, groove.idealNs);
+  m.relogio = comparar(relogio, groove.idealNs);
+  m.ok = m.ok && m.quadros.casados == groove.idealNs.size();
+  return m;
+}
+
+Medida tocarFluidSynth(JackRecorder &gravador, const GrooveFile &groove, const QString &arquivo,
+                       const QString &soundfont) {
+  Medida m;
+  QProcess jogador;
+  jogador.setStandardOutputFile(QProcess::nullDevice());
+  jogador.setStandardErrorFile(QProcess::nullDevice());
+  gravador.start();
+  jogador.start("fluidsynth",
+                {"-a", "jack", "-o", "audio.jack.id=fsyn", "-o", "audio.jack.autoconnect=0", "-R",
+                 "0", "-C", "0", "-g", "1.0", "-r", "48000", "-ni", soundfont, arquivo});
+  if (!jogador.waitForStarted(5000)) return m;
+  for (int i = 0; i < 200 && gravador.connectAudio(std::regex("^fsyn:")) < 2; ++i)
+    QThread::msleep(10);
+  if (!jogador.waitForFinished(120000)) {
+    jogador.kill();
+    jogador.waitForFinished();
+    return m;
+  }
+  QThread::msleep(300);
+  gravador.stop();
+  m.xruns = gravador.xruns();
+  std::vector<double> quadros, relogio;
+  const auto inicio = inicios(gravador.peaks(), gravador.frames(),
+                              static_cast<std::size_t>(gravador.rate() * 0.06));
+  for (double f : inicio) {
+    quadros.push_back(f * 1e9 / gravador.rate());
+    relogio.push_back(gravador.wallOfFrameNs(static_cast<std::size_t>(f)));
+  }
+  m.quadros = comparar(quadros, groove.idealNs);
+  m.relogio = comparar(relogio, groove.idealNs);
+  m.ok = m.quadros.casados == groove.idealNs.size();
+  return m;
+}
+
+double mediana(std::vector<double> v) {
+  return percentil(std::move(v), 0.5);
+}
+
+// One line of a table: the median over the runs kept of each figure.
+void imprimir(const std::string &nome, const std::vector<Medida> &medidas, bool quadros,
+              double meta) {
+  std::vector<Medida> limpas;
+  for (const Medida &m : medidas)
+    if (m.ok && (!quadros || m.xruns == 0)) limpas.push_back(m);
+  const bool todas = limpas.empty();
+  if (todas)
+    for (const Medida &m : medidas)
+      if (m.ok) limpas.push_back(m);
+  if (limpas.empty()) {
+    std::printf("  %-34s no complete run\n", nome.c_str());
+    return;
+  }
+  std::vector<double> p50, p99, mx, fp50, fp99, fmx, deriva, atrasadas, avanco, avancoMin;
+  uint64_t xruns = 0;
+  for (const Medida &m : limpas) {
+    const Erros &e = quadros ? m.quadros : m.relogio;
+    p50.push_back(e.p50);
+    p99.push_back(e.p99);
+    mx.push_back(e.max);
+    fp50.push_back(e.ajusteP50);
+    fp99.push_back(e.ajusteP99);
+    fmx.push_back(e.ajusteMax);
+    deriva.push_back(e.derivaPpm);
+    if (m.atrasadas >= 0) atrasadas.push_back(double(m.atrasadas));
+    if (!std::isnan(m.avancoMs)) {
+      avanco.push_back(m.avancoMs);
+      avancoMin.push_back(m.avancoMinMs);
+    }
+    xruns += m.xruns;
+  }
+  std::printf("  %-34s %zu/%zu%s  %6.3f %6.3f %6.3f | %6.3f %6.3f %6.3f %+7.2f ppm", nome.c_str(),
+              limpas.size(), medidas.size(), todas && quadros ? "*" : " ", mediana(p50),
+              mediana(p99), mediana(mx), mediana(fp50), mediana(fp99), mediana(fmx),
+              mediana(deriva));
+  if (!atrasadas.empty()) std::printf("  late %.0f", mediana(atrasadas));
+  if (!avanco.empty())
+    std::printf("  kit lead %.2f ms (least %.2f)", mediana(avanco), mediana(avancoMin));
+  if (!std::isnan(meta))
+    std::printf("  [goal fit p99 <= %.2f: %s]", meta, mediana(fp99) <= meta ? "met" : "missed");
+  std::printf("  xruns %llu\n", static_cast<unsigned long long>(xruns));
+}
+
+void cabecalho(const char *titulo, const char *linhaDoTempo) {
+  std::printf("\n%s (%s timeline; |error| in ms against the ideal times)\n", titulo, linhaDoTempo);
+  std::printf("  %-34s %-5s  %-20s | %s\n", "player", "runs", "first-aligned p50 p99 max",
+              "line fitted out: p50 p99 max, drift");
+}
+
+bool parse(const QStringList &args, Opcoes &o) {
+  for (int i = 1; i < args.size(); ++i) {
+    if (args[i] == "--runs" && i + 1 < args.size())
+      o.runs = args[++i].toInt();
+    else if (args[i] == "--period" && i + 1 < args.size())
+      o.period = args[++i].toInt();
+    else if (args[i] == "--program-dir" && i + 1 < args.size())
+      o.programa = args[++i];
+    else if (args[i] == "midi" || args[i] == "tempo" || args[i] == "audio")
+      o.cenarios.push_back(args[i].toStdString());
+    else
+      return false;
+  }
+  if (o.cenarios.empty()) o.cenarios = {"midi", "tempo", "audio"};
+  return o.runs > 0 && o.period > 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  QCoreApplication app(argc, argv);
+  Opcoes o;
+  if (!parse(app.arguments(), o)) {
+    std::fprintf(stderr,
+                 "usage: timing_bench [--runs N] [--period FRAMES] [--program-dir DIR] "
+                 "[midi] [tempo] [audio]\n");
+    return 1;
+  }
+  QTemporaryDir pasta;
+  Servidor servidor(o.period);
+  if (!servidor.pronto) {
+    std::fprintf(stderr, "timing_bench: the JACK server did not start\n");
+    return 1;
+  }
+  JackRecorder gravador("bench-rec", 90);
+  if (!gravador.ready()) {
+    std::fprintf(stderr, "timing_bench: the recorder cannot connect\n");
+    return 1;
+  }
+  std::printf("timing_bench: JACK dummy server, %u frames at %.0f Hz (%.2f ms), %d runs each\n",
+              gravador.period(), gravador.rate(), gravador.period() * 1e3 / gravador.rate(),
+              o.runs);
+
+  const QString porta = QString::fromStdString("JACK " + gravador.midiInput());
+  for (const std::string &cenario : o.cenarios) {
+    if (cenario == "midi" || cenario == "tempo") {
+      const GrooveFile groove = cenario == "midi" ? gradeDeBatidas(120) : mapaDeAndamentos(50);
+      const QString arquivo = pasta.filePath(QString::fromStdString(cenario) + ".mid");
+      gravar(groove, arquivo.toStdString());
+      const int n = dispositivo(o.programa, porta);
+      if (n < 0) {
+        std::printf("\n%s: kovrinta-song does not list %s\n", cenario.c_str(), qPrintable(porta));
+        continue;
+      }
+      std::map<std::string, std::vector<Medida>> medidas;
+      for (int r = 0; r < o.runs; ++r) {
+        medidas["floor"].push_back(tocarPiso(gravador, groove));
+        medidas["idle"].push_back(
+            tocarNosso(o, gravador, groove, arquivo, n, false, false, pasta.path()));
+        if (cenario == "midi")
+          medidas["busy"].push_back(
+              tocarNosso(o, gravador, groove, arquivo, n, true, false, pasta.path()));
+      }
+      const char *titulo = cenario == "midi"
+                               ? "hh120 into a JACK MIDI port, 200 closed hi-hats a 16th apart"
+                               : "a tempo map into a JACK MIDI port, 50 tempo changes, 96..168 BPM";
+      for (bool quadros : {true, false}) {
+        cabecalho(titulo, quadros ? "frame" : "wall");
+        imprimir("RtMidi grid sender (the floor)", medidas["floor"], quadros, NAN);
+        imprimir("kovrinta-song", medidas["idle"], quadros, quadros ? 0.1 : NAN);
+        if (cenario == "midi")
+          imprimir("kovrinta-song --busy-ui", medidas["busy"], quadros, quadros ? 0.1 : NAN);
+      }
+    } else if (cenario == "audio") {
+      const GrooveFile groove = gradeDeBatidas(120);
+      const QString arquivo = pasta.filePath("audio.mid");
+      gravar(groove, arquivo.toStdString());
+      const int n = dispositivo(o.programa, "Kovrinta Synth");
+      const QString soundfont =
+          QFileInfo(QStringLiteral("/usr/share/sounds/sf2/default-GM.sf2")).canonicalFilePath();
+      if (n < 0 || soundfont.isEmpty()) {
+        std::printf("\naudio: no built-in synthesizer or no default soundfont\n");
+        continue;
+      }
+      const bool fluidsynth =
+          QProcess::execute("sh", {"-c", "command -v fluidsynth >/dev/null"}) == 0;
+      std::map<std::string, std::vector<Medida>> medidas;
+      for (int r = 0; r < o.runs; ++r) {
+        medidas["idle"].push_back(
+            tocarNosso(o, gravador, groove, arquivo, n, false, true, pasta.path()));
+        medidas["busy"].push_back(
+            tocarNosso(o, gravador, groove, arquivo, n, true, true, pasta.path()));
+        if (fluidsynth)
+          medidas["fluidsynth"].push_back(tocarFluidSynth(gravador, groove, arquivo, soundfont));
+      }
+      for (bool quadros : {false, true}) {
+        cabecalho("hh120 on the built-in synthesizer, audio onsets", quadros ? "frame" : "wall");
+        imprimir("kovrinta-song, built-in synth", medidas["idle"], quadros, quadros ? NAN : 0.7);
+        imprimir("kovrinta-song --busy-ui", medidas["busy"], quadros, quadros ? NAN : 0.7);
+        if (fluidsynth)
+          imprimir("fluidsynth's own file player", medidas["fluidsynth"], quadros, NAN);
+        else
+          std::printf("  (no fluidsynth command: install the fluidsynth package to compare)\n");
+      }
+    }
+  }
+  std::printf("\nruns with xruns are left out on the frame timeline (* when every run had one)\n");
+  return 0;
+}
