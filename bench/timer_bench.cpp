@@ -1,7 +1,9 @@
-// How evenly beats of the library's timer reach the user-interface thread: one timer at
-// 240 BPM, each beat stamped in the handler of the toolkit's notifier and measured against
-// the ideal grid start + k * period. Prints figures beside their goals; exits 0 whatever
-// they are (1 only when the timer cannot be opened or the arguments are wrong).
+// How evenly beats of the library's timer reach the user-interface thread, and whether they
+// drift: one timer at a tempo of 64 beats per quarter note (240 BPM unless told otherwise; a
+// file's microseconds per quarter note with --file-tempo), each beat stamped in the handler of
+// the toolkit's notifier and measured against the exact ideal grid start + k * period. Prints
+// figures beside their goals; exits 0 whatever they are (1 only when the timer cannot be
+// opened or the arguments are wrong).
 #include <QCoreApplication>
 #include <QTimer>
 #include <algorithm>
@@ -25,8 +27,22 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Micros = std::chrono::duration<double, std::micro>;
 
-constexpr std::chrono::microseconds kPeriod{3906};  // 240 BPM: 937500 / 240 us per beat
+// The period between beats as the sequencer gives it to the timer, exactly: numerator /
+// denominator microseconds (937500 / BPM for a tempo in beats per minute, microseconds per
+// quarter note / 64 for a file's tempo).
+struct Period {
+  uint32_t numerator = 937500;
+  uint32_t denominator = 240;
+  // The ideal time of beat k after the start, in nanoseconds.
+  Clock::duration of(int64_t k) const {
+    return std::chrono::nanoseconds(k * int64_t{numerator} * 1000 / denominator);
+  }
+  double microseconds() const { return double(numerator) / denominator; }
+};
+Period kPeriod;
+
 constexpr double kGoalP99Us = 200;
+constexpr double kGoalDriftPpm = 2;
 constexpr double kGoalMaxUs = 1000;
 constexpr double kGoalDriftUs = 100;
 constexpr std::chrono::milliseconds kBusyEvery{16};
@@ -43,6 +59,14 @@ bool parse(int argc, char **argv, Options &options) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--busy") == 0) {
       options.busy = true;
+    } else if (std::strcmp(argv[i], "--bpm") == 0 && i + 1 < argc) {
+      const int bpm = std::atoi(argv[++i]);
+      if (bpm < 1 || bpm > 960) return false;
+      kPeriod = {937500, static_cast<uint32_t>(bpm)};
+    } else if (std::strcmp(argv[i], "--file-tempo") == 0 && i + 1 < argc) {
+      const long us = std::atol(argv[++i]);
+      if (us < 62500 || us > 0xFFFFFF) return false;
+      kPeriod = {static_cast<uint32_t>(us), 64};
     } else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
       char *end = nullptr;
       options.seconds = std::strtod(argv[++i], &end);
@@ -80,7 +104,7 @@ std::vector<double> gridErrors(const std::vector<Clock::time_point> &stamps, siz
   std::vector<double> errors;
   errors.reserve(count);
   for (size_t k = 1; k <= count; ++k) {
-    const Clock::time_point ideal = start + static_cast<int64_t>(k) * kPeriod;
+    const Clock::time_point ideal = start + kPeriod.of(static_cast<int64_t>(k));
     errors.push_back(Micros(stamps[k - 1] - ideal).count());
   }
   return errors;
@@ -120,9 +144,8 @@ const char *verdict(double value, double goal) {
 
 // Beats later than a whole period mark a stall of the machine rather than of the timer.
 void printErrors(const char *what, const std::vector<double> &errors) {
-  const auto late = std::count_if(errors.begin(), errors.end(), [](double e) {
-    return e > static_cast<double>(kPeriod.count());
-  });
+  const auto late = std::count_if(errors.begin(), errors.end(),
+                                  [](double e) { return e > kPeriod.microseconds(); });
   std::printf("  %-28s p50 %8.1f   p99 %8.1f   max %8.1f   over a period: %td\n", what,
               percentile(errors, 0.5), percentile(errors, 0.99), percentile(errors, 1.0), late);
 }
@@ -137,11 +160,16 @@ void printDrift(const char *what, const std::vector<double> &errors, double seco
     drift = median(errors.end() - static_cast<ptrdiff_t>(window), errors.end()) -
             median(errors.begin(), errors.begin() + static_cast<ptrdiff_t>(window));
   }
-  const double fitted = fitSlope(errors) * static_cast<double>(errors.size());
+  const double slope = fitSlope(errors);  // microseconds per beat
+  const double fitted = slope * static_cast<double>(errors.size());
+  const double ppm = slope / kPeriod.microseconds() * 1e6;
   std::printf("drift over %.1f s, %s:\n", seconds, what);
   std::printf("  median of the last %zu beats minus the first %zu: %7.1f us (goal < %.0f us: %s)\n",
               window, window, drift, kGoalDriftUs, verdict(drift, kGoalDriftUs));
-  std::printf("  least-squares slope through all errors:        %7.1f us\n", fitted);
+  std::printf(
+      "  least-squares slope through all errors:        %7.1f us, %+.2f ppm (goal under "
+      "%.0f ppm: %s)\n",
+      fitted, ppm, kGoalDriftPpm, verdict(ppm, kGoalDriftPpm));
 }
 
 // The timer asks for SCHED_FIFO and falls back silently; this says which it got.
@@ -164,13 +192,14 @@ int main(int argc, char **argv) {
   QCoreApplication app(argc, argv);
   Options options;
   if (!parse(argc, argv, options)) {
-    std::fprintf(stderr, "usage: timer_bench [--seconds N] [--busy]\n");
+    std::fprintf(stderr,
+                 "usage: timer_bench [--seconds N] [--busy] [--bpm BPM | --file-tempo US]\n");
     return 1;
   }
 
   const auto span =
       std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.seconds));
-  const size_t room = static_cast<size_t>(span / kPeriod) + 64;
+  const size_t room = static_cast<size_t>(span / kPeriod.of(1)) + 64;
 
   std::vector<Clock::time_point> delivered;
   delivered.reserve(room);
@@ -193,9 +222,9 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "timer_bench: OpenSync failed (%u)\n", handle);
     return 1;
   }
-  if (SetTempo(handle, static_cast<uint32_t>(kPeriod.count())) != VX_OK) {
-    std::fprintf(stderr, "timer_bench: SetTempo refused %lld us\n",
-                 static_cast<long long>(kPeriod.count()));
+  if (VxSetSyncPeriod(handle, kPeriod.numerator, kPeriod.denominator, 0) != VX_OK) {
+    std::fprintf(stderr, "timer_bench: the timer refused %u / %u us\n", kPeriod.numerator,
+                 kPeriod.denominator);
     CloseSync(handle);
     return 1;
   }
@@ -219,7 +248,8 @@ int main(int argc, char **argv) {
     StartSync(handle);
     startCall = Clock::now() - start;
     // Stopping half a period past a beat leaves no doubt which beats were due.
-    const auto runFor = std::chrono::duration_cast<std::chrono::milliseconds>(span + kPeriod / 2);
+    const auto runFor =
+        std::chrono::duration_cast<std::chrono::milliseconds>(span + kPeriod.of(1) / 2);
     QTimer::singleShot(runFor, Qt::PreciseTimer, &app, [&] {
       stopped = Clock::now();
       StopSync(handle);
@@ -229,15 +259,15 @@ int main(int argc, char **argv) {
   });
   app.exec();
 
-  const auto expected = static_cast<size_t>((stopped - start) / kPeriod);
+  const auto expected = static_cast<size_t>((stopped - start) / kPeriod.of(1));
   const size_t received = delivered.size();
   const size_t tapped = std::min(tap.count.load(std::memory_order_acquire), room);
   const std::vector<double> errors = gridErrors(delivered, received, start);
   const std::vector<double> wakes = gridErrors(tap.stamps, tapped, start);
 
-  std::printf("timer_bench: %.0f BPM, period %lld us, %.1f s, user-interface thread %s\n",
-              937500.0 / static_cast<double>(kPeriod.count()),
-              static_cast<long long>(kPeriod.count()), options.seconds,
+  std::printf("timer_bench: %.2f BPM, period %u / %u = %.4f us, %.1f s, user-interface thread %s\n",
+              937500.0 / kPeriod.microseconds(), kPeriod.numerator, kPeriod.denominator,
+              kPeriod.microseconds(), options.seconds,
               options.busy ? "busy 2 ms in every 16 ms" : "idle");
   std::printf("beats: expected %zu, received %zu on the user-interface thread%s\n", expected,
               received, done ? "" : " (no SYNC_DONE seen)");
