@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <jack/jack.h>
 #include <jack/midiport.h>
+#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -51,13 +52,21 @@ class SinkRecorder {
     std::lock_guard guard(lock_);
     return calls_;
   }
+  // Calls made from a real-time thread (JACK's process thread runs as one), where the program's
+  // sink, which allocates and locks, must never run.
+  std::size_t realtimeCalls() const {
+    std::lock_guard guard(lock_);
+    return realtime_;
+  }
 
  private:
   static void notify(void *context, uint32_t message, uint32_t handle) {
     auto &self = *static_cast<SinkRecorder *>(context);
+    const int policy = sched_getscheduler(0);
     {
       std::lock_guard guard(self.lock_);
       self.calls_.emplace_back(message, handle);
+      if (policy == SCHED_FIFO || policy == SCHED_RR) ++self.realtime_;
     }
     self.changed_.notify_all();
   }
@@ -65,6 +74,7 @@ class SinkRecorder {
   mutable std::mutex lock_;
   std::condition_variable changed_;
   std::vector<std::pair<uint32_t, uint32_t>> calls_;
+  std::size_t realtime_ = 0;
 };
 
 // Closes an output or input handle at the end of a test, also when an assertion ends it.
@@ -248,6 +258,7 @@ TEST_F(JackPortsTest, JackPortMessagesReachGetMidiInWithNotifications) {
 
   const auto calls = recorder.calls();
   EXPECT_EQ(calls.size(), expected.size());
+  EXPECT_EQ(recorder.realtimeCalls(), 0u) << "the sink ran on JACK's real-time thread";
   for (const auto &[message, handle] : calls) {
     EXPECT_EQ(message, VX_NOTIFY_MIDI_IN_DATA);
     EXPECT_EQ(handle, in.value);

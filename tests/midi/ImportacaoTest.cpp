@@ -42,6 +42,35 @@ TEST_F(Importacao, ADrumNoteStruckAgainIsReleasedTwoTicksBeforeAndShortNotesLast
       << "the length is taken before the lengthening";
 }
 
+// Ticks far out of range are held at the ends of a song's ticks, and the drum repair keeps
+// them there instead of running past them.
+TEST_F(Importacao, TheDrumRepairStaysWithinTheTicksASongCanHave) {
+  constexpr uint32_t kLongest = 0x0FFFFFFF;  // the longest delta a file can hold
+  // Nine longest deltas at one tick per quarter: a running time past 2^31 file ticks, which
+  // the 32-bit sum makes negative; the note struck twice there is released 2 ticks earlier.
+  std::vector<uint8_t> baixo;
+  for (int i = 0; i < 9; ++i) {
+    const auto e = ev(kLongest, {0xB0, 1, 0});
+    baixo.insert(baixo.end(), e.begin(), e.end());
+  }
+  baixo = junta({baixo, ev(0, {0x99, 38, 90}), ev(0, {0x99, 38, 90})});
+  // Seven: far past the last tick, where a note released at once lasts 2 ticks.
+  std::vector<uint8_t> alto;
+  for (int i = 0; i < 7; ++i) {
+    const auto e = ev(kLongest, {0xB0, 1, 0});
+    alto.insert(alto.end(), e.begin(), e.end());
+  }
+  alto = junta({alto, ev(0, {0x99, 40, 90}), ev(0, {0x89, 40, 0})});
+  const Musica &m = carregar(smf(1, {baixo, alto}));
+  const auto &repetida = m.getTrilha(0).getEventos();
+  ASSERT_EQ(repetida.size(), 12u);
+  for (std::size_t i = 9; i < 12; ++i) EXPECT_EQ(repetida[i]->getPosicao(), INT32_MIN) << i;
+  const auto &curta = m.getTrilha(1).getEventos();
+  ASSERT_EQ(curta.size(), 9u);
+  EXPECT_EQ(curta[7]->getPosicao(), INT32_MAX);
+  EXPECT_EQ(curta[8]->getPosicao(), INT32_MAX);
+}
+
 TEST_F(Importacao, WhichChannelNineNotesAreDrumNotes) {
   const Musica &m = carregar(
       smf(64, {

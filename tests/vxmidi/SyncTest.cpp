@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QThread>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -39,6 +41,37 @@ TEST(SyncStates, MisuseBeforeOpen) {
   EXPECT_EQ(raised([&] { sync.Close(); }), "sync not open");
   EXPECT_EQ(raised([&] { sync.Stop(); }), "") << "Stop on a closed timer is silent";
   EXPECT_EQ(fake.calls(), "");
+}
+
+TEST(SyncStates, WithoutALoaderEveryCallThatReachesTheLibraryRaises) {
+  TVxMidiSync sync;
+  EXPECT_EQ(raised([&] { sync.SetTempo(7812); }), "No VxMidi");
+  EXPECT_EQ(raised([&] { sync.SetResolution(96); }), "No VxMidi");
+  EXPECT_EQ(raised([&] { sync.SetPeriod(937500, 120); }), "No VxMidi");
+}
+
+// Beats keep their place among the other messages of the window's thread: one posted after
+// an event is handled after it.
+TEST(SyncStates, ABeatIsHandledInOrderWithWhatWasPostedBeforeIt) {
+  FakeLibrary fake;
+  TVxMidiSync sync;
+  sync.VxMidi = fake.vxMidi.get();
+  ASSERT_TRUE(sync.Open(0, 2));
+  sync.Start();
+  std::vector<std::string> order;
+  sync.OnMidiBeat = [&](QObject *) { order.push_back("beat"); };
+  struct Registro : QObject {
+    std::vector<std::string> *ordem;
+    bool event(QEvent *e) override {
+      if (e->type() == QEvent::User) ordem->push_back("posted");
+      return QObject::event(e);
+    }
+  } registro;
+  registro.ordem = &order;
+  QCoreApplication::postEvent(&registro, new QEvent(QEvent::User));
+  fake.beat(fake.syncRun(), 1, 0);
+  QCoreApplication::sendPostedEvents();
+  EXPECT_EQ(order, (std::vector<std::string>{"posted", "beat"}));
 }
 
 TEST(SyncStates, RefusedOpenLeavesHandleZeroAndTempoStillReachesTheLibrary) {
