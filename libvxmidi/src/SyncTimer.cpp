@@ -84,9 +84,9 @@ struct SyncTimer::Impl {
   explicit Impl(std::unique_ptr<Notifier> notifier) : notifier(std::move(notifier)) {}
 
   void run();
-  // Calls the sink without the lock held, so entry points are never stuck behind it.
-  void announceBeat(std::unique_lock<std::mutex> &held, const VxBeat &beat);
-  void announceDone(std::unique_lock<std::mutex> &held);
+  // Calls the sink without the lock held, so entry points are never stuck behind it: a beat,
+  // or VX_NOTIFY_SYNC_DONE for none.
+  void announce(std::unique_lock<std::mutex> &held, const VxBeat *beat);
   // Waits until no announcement is in flight.
   void settle(std::unique_lock<std::mutex> &held);
 
@@ -115,25 +115,18 @@ struct SyncTimer::Impl {
   std::thread thread;
 };
 
-void SyncTimer::Impl::announceBeat(std::unique_lock<std::mutex> &held, const VxBeat &beat) {
+void SyncTimer::Impl::announce(std::unique_lock<std::mutex> &held, const VxBeat *beat) {
   announcing = true;
   held.unlock();
   try {
-    if (notifier) notifier->notifyBeat(beat);
+    if (notifier) {
+      if (beat)
+        notifier->notifyBeat(*beat);
+      else
+        notifier->notify(VX_NOTIFY_SYNC_DONE);
+    }
   } catch (...) {
-    // A failing lock inside the notifier must not end the thread; the beat is lost.
-  }
-  held.lock();
-  announcing = false;
-  settled.notify_all();
-}
-
-void SyncTimer::Impl::announceDone(std::unique_lock<std::mutex> &held) {
-  announcing = true;
-  held.unlock();
-  try {
-    if (notifier) notifier->notify(VX_NOTIFY_SYNC_DONE);
-  } catch (...) {
+    // A failing lock inside the notifier must not end the thread; the notification is lost.
   }
   held.lock();
   announcing = false;
@@ -153,7 +146,7 @@ void SyncTimer::Impl::run() {
   while (!quit) {
     if (doneDue) {
       doneDue = false;
-      announceDone(held);
+      announce(held, nullptr);
       continue;
     }
     if (state != State::running) {
@@ -173,7 +166,8 @@ void SyncTimer::Impl::run() {
       continue;
     }
     ++position;
-    announceBeat(held, VxBeat{runNumber, position, due});
+    const VxBeat beat{runNumber, position, due};
+    announce(held, &beat);
   }
 }
 

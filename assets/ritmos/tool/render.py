@@ -141,7 +141,7 @@ class Renderer:
         return sorted({CHORD_FLOOR + (chord.root + i - CHORD_FLOOR) % 12
                        for i in chord.intervals})
 
-    # Parts.
+    # The bass and chord parts.
 
     def line_bars(self, instrument):
         """Each bar of the form with its steps for instrument (None where its pattern has
