@@ -185,9 +185,3 @@ void TOrvButton3D::mouseReleaseEvent(QMouseEvent *evento) {
   emit mouseUp(evento->button());
   if (evento->button() == Qt::LeftButton && sobre) emit click();
 }
-
-void TOrvButton3D::mouseDoubleClickEvent(QMouseEvent *evento) {
-  // Qt delivers the second press of a double click as a press too, then this extra event;
-  // each physical press must act once, so this one does nothing.
-  evento->accept();
-}

@@ -22,7 +22,9 @@ struct FonteLegenda {
 // and where it is transparent the parent shows through. So a change that only stores
 // (setTextStatic, setButtonStyle) shows at the next redraw, and resizing the widget does not
 // redraw. Captions are placed by the top-left corner of their text cell, in pixels of the
-// widget. A disabled button ignores the mouse. User-interface thread only.
+// widget. Qt reports the second press of a double click as a double click only, which
+// presses like any other press. A disabled button ignores the mouse. User-interface thread
+// only.
 class TOrvButton3D : public QWidget {
   Q_OBJECT
   Q_PROPERTY(QPixmap _PictureDown READ getPictureDown WRITE setImagemPressionada)
@@ -151,7 +153,6 @@ class TOrvButton3D : public QWidget {
   void paintEvent(QPaintEvent *evento) override;
   void mousePressEvent(QMouseEvent *evento) override;
   void mouseReleaseEvent(QMouseEvent *evento) override;
-  void mouseDoubleClickEvent(QMouseEvent *evento) override;
 
  private:
   // Redraws the look of the current state, recentring first (what setText(text) does).
