@@ -9,6 +9,11 @@
 
 namespace kovrinta::test {
 
+// The colours of the test pictures and of most captions.
+inline const QColor azul(40, 40, 200);    // the released picture
+inline const QColor verde(20, 130, 20);   // the pressed picture
+inline const QColor vermelho(255, 0, 0);  // the caption
+
 // A picture of one colour.
 inline QPixmap figuraLisa(QSize tamanho, QColor cor) {
   QPixmap figura(tamanho);
@@ -38,6 +43,14 @@ QRect caixaDe(const QImage &imagem, Tipo tipo) {
 // The box of every pixel that is not the picture's colour fundo: the caption and its shadow.
 inline QRect caixaTinta(const QImage &imagem, QColor fundo) {
   return caixaDe(imagem, [fundo](QColor c) { return c != fundo; });
+}
+
+// How many pixels of the image are exactly cor.
+inline int contar(const QImage &imagem, QColor cor) {
+  int n = 0;
+  for (int y = 0; y < imagem.height(); ++y)
+    for (int x = 0; x < imagem.width(); ++x) n += imagem.pixelColor(x, y) == cor;
+  return n;
 }
 
 // Whether every pixel of the image is fully transparent.

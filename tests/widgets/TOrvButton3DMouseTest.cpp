@@ -13,12 +13,11 @@
 
 namespace {
 
+using kovrinta::test::azul;
 using kovrinta::test::caixaTinta;
 using kovrinta::test::figuraLisa;
 using kovrinta::test::pintura;
-
-const QColor azul(40, 40, 200);   // the released picture
-const QColor verde(20, 130, 20);  // the pressed picture
+using kovrinta::test::verde;
 
 // An 80 x 30 button with a caption at 20, 20 in a 200 x 100 window. Every mouse event the
 // button raises is recorded with the state it saw, e.g. "down L pressed".
