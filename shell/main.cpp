@@ -3,10 +3,12 @@
 //   kovrinta [FILE]
 //
 // Starts the program; FILE, a MIDI file, opens and plays as if chosen with the Open button.
+#include <QFileInfo>
 #include <QIcon>
 #include <QStringList>
 #include <QStyleFactory>
 #include <cstdio>
+#include <cstring>
 
 #include "shell/AplicacaoKovrinta.h"
 #include "shell/Inicializacao.h"
@@ -23,6 +25,17 @@ void uso(std::FILE *saida) {
 }  // namespace
 
 int main(int argc, char **argv) {
+  // Answered without a display.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    const QString versao = versaoArquivo();
+    std::printf("kovrinta %s\n", versao.isEmpty() ? "(no version)" : qPrintable(versao));
+    return 0;
+  }
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    uso(stdout);
+    return 0;
+  }
+
   AplicacaoKovrinta aplicacao(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("kovrinta"));
   QGuiApplication::setDesktopFileName(QStringLiteral("kovrinta"));
@@ -31,17 +44,8 @@ int main(int argc, char **argv) {
   if (QStyle *estilo = QStyleFactory::create(QStringLiteral("Fusion")))
     QApplication::setStyle(estilo);
 
+  // What Qt's own options (-platform, -display) leave.
   QStringList argumentos = QCoreApplication::arguments().mid(1);
-  if (argumentos == QStringList{QStringLiteral("--version")}) {
-    const QString versao = versaoArquivo();
-    std::printf("kovrinta %s\n", versao.isEmpty() ? "(no version)" : qPrintable(versao));
-    return 0;
-  }
-  if (argumentos == QStringList{QStringLiteral("--help")} ||
-      argumentos == QStringList{QStringLiteral("-h")}) {
-    uso(stdout);
-    return 0;
-  }
   // "--" ends the options, for a file whose name starts with a dash.
   if (argumentos.value(0) == QLatin1String("--"))
     argumentos.removeFirst();
@@ -53,5 +57,6 @@ int main(int argc, char **argv) {
     uso(stderr);
     return 2;
   }
-  return executarKovrinta(argumentos.value(0));
+  const QString arquivo = argumentos.value(0);
+  return executarKovrinta(arquivo.isEmpty() ? arquivo : QFileInfo(arquivo).absoluteFilePath());
 }
