@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "config/Mensageiro.h"
-
 AplicacaoKovrinta::AplicacaoKovrinta(int &argc, char **argv)
     : QApplication(argc, argv), mensageiro(mostrarMensagem) {}
 

@@ -5,7 +5,8 @@
 #include <QApplication>
 #include <QString>
 #include <exception>
-#include <functional>
+
+#include "config/Mensageiro.h"
 
 // An error that escapes the handling of one event is shown with its message, and the
 // message loop goes on with the next event. Handlers catch their own errors; this is the
@@ -25,14 +26,12 @@ class AplicacaoKovrinta : public QApplication {
 
   // Where the message goes (a message box with the application's title as caption); tests
   // record it instead.
-  void setMensageiro(std::function<void(const QString &texto, const QString &titulo)> outro) {
-    mensageiro = std::move(outro);
-  }
+  void setMensageiro(Mensageiro outro) { mensageiro = std::move(outro); }
 
  private:
   void mostrarErro(std::exception_ptr erro);
 
-  std::function<void(const QString &, const QString &)> mensageiro;
+  Mensageiro mensageiro;
   // While one error is shown, further ones go to the standard error only, so that a timer
   // that fails on every tick cannot pile up message boxes.
   bool mostrando = false;
