@@ -80,6 +80,7 @@ const Chave kTextos[] = {
     {"frmPrincipal", "Adiantando"},
     {"frmPrincipal", "Voltando"},
     {"frmPrincipal", "msgPlacaDesconfigurada"},
+    {"frmPrincipal", "erroAbrirDispositivo"},
     {"frmPrincipal", "closeQuery"},
     // setup dialog
     {"frmSetup", "CheckBox"},

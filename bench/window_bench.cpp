@@ -1,0 +1,215 @@
+// The main window as a player, for timing: the real window plays a MIDI file on an output
+// device, repainting the kit, and ends when the song stops by itself. It measures how the
+// kit's picture follows the sound: for every beat that lit a piece, the time from the
+// beat's sound (its ideal time plus the output latency at which its messages are stamped)
+// to the end of the kit panel's next paint; and how late each beat was handled.
+//
+//   window_bench [--device N] [--busy MS] [--seconds S] FILE
+//
+// --device N   the output device (default: the first built-in synthesizer listed)
+// --busy MS    also keeps the window's thread busy MS milliseconds of every 16, as a slower
+//              machine's painting would
+// --seconds S  ends after S seconds if the song has not ended by then
+//
+// Run it on a display (tests/janela/com-xvfb.sh window_bench FILE, or offscreen). It is
+// also the player command for an audio recording of the window playing: the recorder
+// connects to the "Kovrinta" JACK client the built-in synthesizer opens. Prints its figures
+// and never fails on a number; 1 when the song could not be played.
+#include <QApplication>
+#include <QEvent>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "TVxMidi.h"
+#include "TVxMidiSync.h"
+#include "config/ArquivoConfiguracao.h"
+#include "config/GerenciadorIdiomas.h"
+#include "midi/SaidaMIDI.h"
+#include "playback/Sequenciador.h"
+#include "setup/TFormSetup.h"
+#include "ui/PainelInstrumento.h"
+#include "ui/TFormPrincipal.h"
+
+namespace {
+
+int64_t agoraNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// The kit as the sequencer sees it: it passes every call to the window's kit and notes when
+// the beat that lit a piece sounds.
+class KitMedido : public Instrumento {
+ public:
+  explicit KitMedido(Instrumento *kit) : kit(kit) {}
+
+  void acender(int nota) override {
+    kit->acender(nota);
+    const TVxMidiSync *timer = Sequenciador::instancia().getSincronismo();
+    const int64_t ideal = timer->BeatIdealNs();
+    if (ideal == ultimaBatida) return;
+    ultimaBatida = ideal;
+    atrasos.push_back(agoraNs() - ideal);
+    somPendente.push_back(ideal + TVxMidiSync::OutputLatencyNs);
+  }
+  void apagar(int nota) override { kit->apagar(nota); }
+  void apagarTudo() override { kit->apagarTudo(); }
+  void desmontar() override { kit->desmontar(); }
+
+  Instrumento *kit;
+  int64_t ultimaBatida = 0;
+  std::vector<int64_t> somPendente;  // sound times of the lit beats not yet painted
+  std::vector<int64_t> atrasos;      // beat handled - beat ideal, per lit beat
+  std::vector<int64_t> imagemSom;    // end of paint - sound, per lit beat
+};
+
+// Paints the panel itself, so that the time taken is the end of the paint.
+class MedidorPintura : public QObject {
+ public:
+  explicit MedidorPintura(KitMedido &kit) : kit(kit) {}
+
+  bool eventFilter(QObject *objeto, QEvent *evento) override {
+    if (evento->type() != QEvent::Paint || dentro) return false;
+    dentro = true;
+    objeto->event(evento);
+    dentro = false;
+    const int64_t fim = agoraNs();
+    for (int64_t som : kit.somPendente) kit.imagemSom.push_back(fim - som);
+    kit.somPendente.clear();
+    return true;
+  }
+
+ private:
+  KitMedido &kit;
+  bool dentro = false;
+};
+
+void imprimir(const char *nome, std::vector<int64_t> valores) {
+  if (valores.empty()) {
+    std::printf("%-34s none\n", nome);
+    return;
+  }
+  std::sort(valores.begin(), valores.end());
+  const auto em = [&](double q) {
+    const auto i = static_cast<std::size_t>(q * static_cast<double>(valores.size() - 1) + 0.5);
+    return static_cast<double>(valores[i]) / 1e6;
+  };
+  std::printf("%-34s n=%zu  min=%.2f  p50=%.2f  p99=%.2f  max=%.2f ms\n", nome, valores.size(),
+              em(0), em(0.5), em(0.99), static_cast<double>(valores.back()) / 1e6);
+}
+
+int uso() {
+  std::fprintf(stderr, "usage: window_bench [--device N] [--busy MS] [--seconds S] FILE\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  if (QStyle *estilo = QStyleFactory::create(QStringLiteral("Fusion")))
+    QApplication::setStyle(estilo);
+  QStringList args = app.arguments().mid(1);
+  int dispositivo = -1;
+  int ocupado = 0;
+  int segundos = 0;
+  while (args.size() > 1 && args[0].startsWith(QLatin1String("--"))) {
+    bool numero = false;
+    const int valor = args[1].toInt(&numero);
+    if (!numero || valor < 0) return uso();
+    if (args[0] == QLatin1String("--device"))
+      dispositivo = valor;
+    else if (args[0] == QLatin1String("--busy"))
+      ocupado = valor;
+    else if (args[0] == QLatin1String("--seconds"))
+      segundos = valor;
+    else
+      return uso();
+    args = args.mid(2);
+  }
+  if (args.size() != 1) return uso();
+
+  TVxMidi::setLibraryFile(QStringLiteral(VXMIDI_LIBRARY));
+  SaidaMIDI::setDispositivoInicial(-1);
+  QTemporaryDir pastaConfiguracao;
+  ArquivoConfiguracao::configurarParaTestes(
+      {pastaConfiguracao.path(), QStringLiteral("Kovrinta"), {}});
+  GerenciadorIdiomas::configurarParaTestes(QStringLiteral(KOVRINTA_PROGRAM_DIR));
+  if (!GerenciadorIdiomas::instancia().selecionarIdioma(QStringLiteral("English"))) {
+    std::fprintf(stderr, "window_bench: no English language file in %s\n", KOVRINTA_PROGRAM_DIR);
+    return 1;
+  }
+  if (dispositivo < 0) {
+    const QStringList nomes = SaidaMIDI::instancia().listarDispositivos();
+    for (qsizetype i = 0; i < nomes.size() && dispositivo < 0; ++i)
+      if (nomes[i].startsWith(QLatin1String("Kovrinta Synth"))) dispositivo = static_cast<int>(i);
+    if (dispositivo < 0) {
+      std::fprintf(stderr, "window_bench: no built-in synthesizer among the devices\n");
+      return 1;
+    }
+  }
+  ArquivoConfiguracao::instancia().setDriver(dispositivo);
+  ArquivoConfiguracao::instancia().setVolume(100);
+
+  TFormSetup setup;
+  FormSetup = &setup;
+  TFormPrincipal janela;
+  bool falhou = false;
+  janela.setMensageiro([&](const QString &texto, const QString &) {
+    std::fprintf(stderr, "window_bench: %s\n", qPrintable(texto));
+    falhou = true;
+    QCoreApplication::exit(1);
+  });
+  janela.setPergunta([](const QString &) { return true; });
+  KitMedido kit(ArquivoConfiguracao::instancia().getInstrumento());
+  ArquivoConfiguracao::instancia().instrumentoParaTestes(&kit);
+  MedidorPintura medidor(kit);
+  janela.getPainelInstrumento()->installEventFilter(&medidor);
+
+  // The song has ended once the window, having played, stands stopped.
+  bool tocou = false;
+  QTimer vigia;
+  QObject::connect(&vigia, &QTimer::timeout, [&] {
+    if (janela.getEstado() == EstadoPlayer::Tocando) tocou = true;
+    if (tocou && janela.getEstado() == EstadoPlayer::Parado) QCoreApplication::exit(0);
+  });
+  vigia.start(20);
+  QTimer carga;
+  if (ocupado > 0) {
+    carga.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&carga, &QTimer::timeout, [ocupado] {
+      const auto fim = std::chrono::steady_clock::now() + std::chrono::milliseconds(ocupado);
+      while (std::chrono::steady_clock::now() < fim) {
+      }
+    });
+    carga.start(16);
+  }
+
+  if (segundos > 0) QTimer::singleShot(segundos * 1000, [] { QCoreApplication::exit(0); });
+
+  janela.abrirAoMostrar(args[0]);
+  janela.show();
+  const int status = QApplication::exec();
+  ArquivoConfiguracao::instancia().instrumentoParaTestes(kit.kit);
+  FormSetup = nullptr;
+  if (falhou || status != 0) return 1;
+
+  std::printf("window_bench: %s on device %d (%s), busy %d ms of 16, platform %s\n",
+              qPrintable(args[0]), dispositivo,
+              qPrintable(SaidaMIDI::instancia().listarDispositivos().value(dispositivo)), ocupado,
+              qPrintable(QGuiApplication::platformName()));
+  imprimir("beat handled after its ideal time", kit.atrasos);
+  imprimir("kit painted after the beat sounds", kit.imagemSom);
+  std::printf(
+      "goal: the kit painted less than 16 ms after the sound, p99 "
+      "(negative: the picture comes first)\n");
+  return 0;
+}

@@ -1,0 +1,62 @@
+// kovrinta: the MIDI-file player for drummers.
+//
+//   kovrinta [FILE]
+//
+// Starts the program; FILE, a MIDI file, opens and plays as if chosen with the Open button.
+#include <QFileInfo>
+#include <QIcon>
+#include <QStringList>
+#include <QStyleFactory>
+#include <cstdio>
+#include <cstring>
+
+#include "shell/AplicacaoKovrinta.h"
+#include "shell/Inicializacao.h"
+#include "shell/Utilgui.h"
+
+namespace {
+
+void uso(std::FILE *saida) {
+  std::fprintf(saida,
+               "usage: kovrinta [FILE]     start Kovrinta; FILE, a MIDI file, opens and plays\n"
+               "       kovrinta --version  print the version\n");
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  // Answered without a display.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    const QString versao = versaoArquivo();
+    std::printf("kovrinta %s\n", versao.isEmpty() ? "(no version)" : qPrintable(versao));
+    return 0;
+  }
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    uso(stdout);
+    return 0;
+  }
+
+  AplicacaoKovrinta aplicacao(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("kovrinta"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("kovrinta"));
+  QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icone/kovrinta.png")));
+  // The skin was drawn around this style's sliders, check box and list, on every desktop.
+  if (QStyle *estilo = QStyleFactory::create(QStringLiteral("Fusion")))
+    QApplication::setStyle(estilo);
+
+  // What Qt's own options (-platform, -display) leave.
+  QStringList argumentos = QCoreApplication::arguments().mid(1);
+  // "--" ends the options, for a file whose name starts with a dash.
+  if (argumentos.value(0) == QLatin1String("--"))
+    argumentos.removeFirst();
+  else if (argumentos.value(0).startsWith(u'-')) {
+    uso(stderr);
+    return 2;
+  }
+  if (argumentos.size() > 1) {
+    uso(stderr);
+    return 2;
+  }
+  const QString arquivo = argumentos.value(0);
+  return executarKovrinta(arquivo.isEmpty() ? arquivo : QFileInfo(arquivo).absoluteFilePath());
+}

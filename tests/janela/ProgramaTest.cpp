@@ -1,0 +1,251 @@
+// The program as a user runs it: kovrinta on a private X display, playing into a JACK MIDI
+// port of the test and closed through its confirmation; and the start-ups it refuses.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "JackServer.h"
+#include "JackTestClient.h"
+#include "ProgramaFalso.h"
+#include "ServidorXvfb.h"
+
+using namespace kovrinta::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A program folder of the test's own: a copy of the program, beside the library, the
+// language files and the rhythm folder of the build's program folder, so that the program's
+// configuration file is written here and not in the build.
+class PastaPrograma {
+ public:
+  explicit PastaPrograma(bool comIdiomas = true) {
+    const QDir origem(QStringLiteral(KOVRINTA_PROGRAM_DIR));
+    pronta = QFile::copy(origem.filePath("kovrinta"), caminho("kovrinta"));
+    QStringList nomes = origem.entryList({"libVxMidi.so*"}, QDir::Files);
+    if (comIdiomas) nomes << origem.entryList({"*.idm", "*.dat"}, QDir::Files);
+    for (const QString &nome : nomes)
+      pronta = pronta && QFile::link(origem.filePath(nome), caminho(nome));
+  }
+
+  QString caminho(const QString &nome) const { return QDir(pasta.path()).filePath(nome); }
+  void escrever(const QString &nome, const QByteArray &conteudo) const {
+    QFile arquivo(caminho(nome));
+    ASSERT_TRUE(arquivo.open(QIODevice::WriteOnly));
+    arquivo.write(conteudo);
+  }
+  QByteArray ler(const QString &nome) const {
+    QFile arquivo(caminho(nome));
+    return arquivo.open(QIODevice::ReadOnly) ? arquivo.readAll() : QByteArray();
+  }
+
+  QTemporaryDir pasta;
+  bool pronta = false;
+};
+
+class Programa : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!xvfb.pronto()) {
+      if (inCi()) FAIL() << xvfb.getFalha().toStdString();
+      GTEST_SKIP() << xvfb.getFalha().toStdString();
+    }
+    ASSERT_TRUE(programa.pronta);
+  }
+
+  // Starts the program of the test's folder on the display.
+  void iniciar(const QStringList &argumentos, QProcessEnvironment extra = {}) {
+    QProcessEnvironment ambiente = xvfb.ambiente();
+    ambiente.insert("XDG_CONFIG_HOME", configuracoes.path());
+    // A program that looks for a JACK server must never start one of its own.
+    ambiente.insert("JACK_NO_START_SERVER", "1");
+    for (const QString &chave : extra.keys()) ambiente.insert(chave, extra.value(chave));
+    processo.setProcessEnvironment(ambiente);
+    processo.start(programa.caminho("kovrinta"), argumentos);
+    ASSERT_TRUE(processo.waitForStarted(10000));
+  }
+
+  // Waits for the program to end; its exit status, or -1 when it did not end in time.
+  int terminar(std::chrono::milliseconds prazo = 20s) {
+    if (processo.state() != QProcess::NotRunning &&
+        !processo.waitForFinished(static_cast<int>(prazo.count()))) {
+      processo.kill();
+      processo.waitForFinished();
+      return -1;
+    }
+    erros = QString::fromLocal8Bit(processo.readAllStandardError());
+    return processo.exitStatus() == QProcess::NormalExit ? processo.exitCode() : -1;
+  }
+
+  // Answers the message box that has the keyboard focus with its default button, again
+  // while the program goes on (the box may not have the focus yet), then waits for the
+  // program to end: its exit status, or -1 when it did not end.
+  int responderETerminar() {
+    for (int tentativa = 0; tentativa < 10; ++tentativa) {
+      xvfb.xdotool({"key", "Return"});
+      if (processo.waitForFinished(2000)) break;
+    }
+    return terminar();
+  }
+
+  // The main window, by its size.
+  std::optional<ServidorXvfb::Janela> esperarPrincipal(QSize tamanho = QSize(793, 527)) const {
+    return xvfb.esperarJanela(
+        [tamanho](const ServidorXvfb::Janela &j) { return j.geometria.size() == tamanho; }, 30s);
+  }
+  // A window of that name.
+  std::optional<ServidorXvfb::Janela> esperarNome(const QString &nome) const {
+    return xvfb.esperarJanela([nome](const ServidorXvfb::Janela &j) { return j.nome == nome; },
+                              20s);
+  }
+
+  ServidorXvfb xvfb;
+  PastaPrograma programa;
+  QTemporaryDir configuracoes;
+  QProcess processo;
+  QString erros;
+};
+
+TEST_F(Programa, PlaysTheSongItIsGivenIntoAJackPortAndClosesThroughTheConfirmation) {
+  JackServer servidor;
+  KOVRINTA_REQUIRE_JACK(servidor);
+  JackTestClient captura("captura", true, false);
+  ASSERT_TRUE(captura.ready());
+
+  // The capture port's number among the devices, as the program numbers them.
+  QProcess listar;
+  listar.start(QString(KOVRINTA_PROGRAM_DIR) + "/kovrinta-song", {"--devices"});
+  ASSERT_TRUE(listar.waitForFinished(20000));
+  int dispositivo = -1;
+  for (const QByteArray &linha : listar.readAllStandardOutput().split('\n'))
+    if (linha.contains("captura:in")) dispositivo = linha.split(' ').first().toInt();
+  ASSERT_GE(dispositivo, 0) << "the capture port is not among the devices";
+
+  // The stored settings, with a key and a section that a save drops.
+  programa.escrever("kovrinta.ini", QStringLiteral("[geral]\ndriver=%1\nvolume=80\nidioma=English\n"
+                                                   "visualizacao=0\n[outra]\nchave=1\n")
+                                        .arg(dispositivo)
+                                        .toUtf8());
+
+  // At 120 BPM and 96 ticks per quarter: eight closed hi-hats an eighth apart, each released
+  // a sixteenth later, and a crash on the next beat, which is the song's last event.
+  std::vector<uint8_t> trilha = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20};
+  std::vector<Bytes> esperado;
+  for (int i = 0; i < 8; ++i) {
+    const auto on = ev(i == 0 ? 0 : 24, {0x99, 42, static_cast<uint8_t>(60 + i)});
+    const auto off = ev(24, {0x89, 42, 0});
+    trilha.insert(trilha.end(), on.begin(), on.end());
+    trilha.insert(trilha.end(), off.begin(), off.end());
+    esperado.push_back({0x99, 42, static_cast<uint8_t>(60 + i)});
+    esperado.push_back({0x99, 42, 0});  // a note-off always goes out as velocity 0
+  }
+  const auto crash = ev(24, {0x99, 49, 110});
+  trilha.insert(trilha.end(), crash.begin(), crash.end());
+  esperado.push_back({0x99, 49, 110});
+  const QString musica = programa.caminho("groove.mid");
+  const auto bytes = smf(96, {trilha}, 0);
+  programa.escrever("groove.mid", QByteArray(reinterpret_cast<const char *>(bytes.data()),
+                                             static_cast<qsizetype>(bytes.size())));
+
+  iniciar({musica});
+  const auto principal = esperarPrincipal();
+  ASSERT_TRUE(principal) << "the main window did not appear";
+  EXPECT_EQ(principal->nome, "Kovrinta");
+
+  // The song plays and the window stops it by itself at its end, which sends the drum
+  // program to the device.
+  const auto fim = std::chrono::steady_clock::now() + 30s;
+  std::vector<Bytes> recebido;
+  const auto parou = [&] {
+    recebido = captura.received();
+    const auto crashRecebido = std::find(recebido.begin(), recebido.end(), Bytes{0x99, 49, 110});
+    return std::find(crashRecebido, recebido.end(), Bytes{0xC9, 0}) != recebido.end();
+  };
+  while (!parou() && std::chrono::steady_clock::now() < fim) QThread::msleep(50);
+  ASSERT_TRUE(parou()) << "the song did not play to its end";
+  std::vector<Bytes> notas;
+  for (const Bytes &m : recebido)
+    if (m.size() == 3 && m[0] == 0x99) notas.push_back(m);
+  // After the song, the resets end what still sounds (the crash) with velocity 0.
+  ASSERT_GE(notas.size(), esperado.size());
+  EXPECT_EQ(std::vector<Bytes>(notas.begin(), notas.begin() + esperado.size()), esperado);
+  for (auto n = notas.begin() + esperado.size(); n != notas.end(); ++n) EXPECT_EQ((*n)[2], 0);
+  // The stored volume was applied: 80 % on every channel before the song.
+  EXPECT_NE(std::find(recebido.begin(), recebido.end(), Bytes{0xB9, 7, 127 * 80 / 100}),
+            recebido.end());
+
+  // The close button asks; Yes, the default answer, saves the settings and ends the program.
+  QStringList antes;
+  for (const auto &janela : xvfb.janelas()) antes << janela.id;
+  ASSERT_TRUE(xvfb.xdotool({"mousemove", "--window", principal->id, "638", "18", "click", "1"}));
+  const auto pergunta =
+      xvfb.esperarJanela([&](const ServidorXvfb::Janela &j) { return !antes.contains(j.id); }, 20s);
+  ASSERT_TRUE(pergunta) << "the close button asked nothing";
+  ASSERT_EQ(responderETerminar(), 0) << erros.toStdString();
+  EXPECT_EQ(programa.ler("kovrinta.ini").toStdString(),
+            QStringLiteral("[geral]\r\ndriver=%1\r\nvolume=80\r\nidioma=English\r\n")
+                .arg(dispositivo)
+                .toStdString());
+}
+
+TEST_F(Programa, AScreenThatIsNotAt96DpiIsRefusedWithItsMessageAndNoWindow) {
+  QProcessEnvironment dpi;
+  // Without Qt's scaling, a font DPI of 120 is what the program sees as the screen's.
+  dpi.insert("QT_ENABLE_HIGHDPI_SCALING", "0");
+  dpi.insert("QT_FONT_DPI", "120");
+  iniciar({}, dpi);
+  const auto mensagem = esperarNome(QStringLiteral("Kovrinta"));
+  ASSERT_TRUE(mensagem) << "no message";
+  EXPECT_NE(mensagem->geometria.size(), QSize(793, 527));
+  QThread::msleep(300);
+  for (const auto &janela : xvfb.janelas())
+    EXPECT_NE(janela.geometria.size(), QSize(793, 527)) << "the main window appeared";
+  EXPECT_EQ(responderETerminar(), 1);
+  EXPECT_TRUE(erros.contains("designed for a display resolution of 96 dots per inch"))
+      << erros.toStdString();
+}
+
+TEST_F(Programa, AScaledDesktopReports96DpiAndStartsTheWindow) {
+  QProcessEnvironment escala;
+  escala.insert("QT_FONT_DPI", "144");
+  // A device that does not exist fails at once, with a message over the window.
+  programa.escrever("kovrinta.ini", "[geral]\ndriver=99\nidioma=English\n");
+  iniciar({}, escala);
+  // At a device pixel ratio of 1.5 the window of 793 x 527 takes about 1190 x 791 pixels.
+  const auto principal = xvfb.esperarJanela(
+      [](const ServidorXvfb::Janela &j) {
+        return std::abs(j.geometria.width() - 1190) <= 1 &&
+               std::abs(j.geometria.height() - 791) <= 1;
+      },
+      30s);
+  EXPECT_TRUE(principal) << "the main window did not appear at the desktop's scale";
+  processo.kill();
+  terminar();
+}
+
+TEST_F(Programa, NoLanguageFileIsRefusedWithTheMachinerysMessage) {
+  PastaPrograma semIdiomas(false);
+  ASSERT_TRUE(semIdiomas.pronta);
+  QProcessEnvironment ambiente = xvfb.ambiente();
+  ambiente.insert("XDG_CONFIG_HOME", configuracoes.path());
+  ambiente.insert("JACK_NO_START_SERVER", "1");
+  processo.setProcessEnvironment(ambiente);
+  processo.start(semIdiomas.caminho("kovrinta"), {});
+  ASSERT_TRUE(processo.waitForStarted(10000));
+  const auto mensagem = esperarNome(QStringLiteral("Internationalization"));
+  ASSERT_TRUE(mensagem) << "no message";
+  EXPECT_EQ(responderETerminar(), 1);
+  EXPECT_TRUE(erros.contains("no language file")) << erros.toStdString();
+}
+
+}  // namespace

@@ -1,0 +1,204 @@
+// Renders the main window in each language of the program folder, one PNG per state, so that
+// a person can look at them:
+//
+//   render-janela OUTPUT_FOLDER
+//
+// The states: at rest (no song), playing with the kit lit, paused, at a marked loop start,
+// looping, fast-forwarding, stopped, and with each picture button held down. The window
+// runs over the fake MIDI library (which lists three devices and plays nothing) with the
+// rhythm folder's rock groove, whose beats are handed to the sequencer one by one, so every
+// picture shows the same moment of the song. It runs offscreen unless a platform is named
+// (QT_QPA_PLATFORM=xcb under Xvfb: tests/janela/com-xvfb.sh). It fails when a label's text
+// needs more room than its place in the bottom bar has.
+#include <dlfcn.h>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QScreen>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+#include <cstdio>
+
+#include "TVxMidi.h"
+#include "config/ArquivoConfiguracao.h"
+#include "config/GerenciadorIdiomas.h"
+#include "midi/SaidaMIDI.h"
+#include "playback/Sequenciador.h"
+#include "setup/TFormSetup.h"
+#include "ui/Bateria.h"
+#include "ui/Imagem.h"
+#include "ui/TFormPrincipal.h"
+
+namespace {
+
+struct IdiomaPrevia {
+  const char *codigo;
+  const char *nome;
+};
+
+const IdiomaPrevia idiomas[] = {
+    {"en", "English"},
+    {"pt-BR", "Português (Brasil)"},
+    {"es", "Español"},
+};
+
+// Each label of the bottom bar and the x where its room ends: the next label or control, or
+// the edge of its box in the bar's artwork. A label with a fixed width centres its text in
+// it and must fit that width.
+struct Lugar {
+  const char *nome;
+  int fim;
+};
+
+const Lugar lugares[] = {
+    {"lblPlayer", 193},    {"lblTempo", 234},  {"lblTime", 0},         {"lblTotal", 294},
+    {"lblTimeTotal", 0},   {"lblVolume", 377}, {"lblVelocidade", 449}, {"lblBPM", 0},
+    {"lblPlayAlong", 536}, {"lblTracks", 774},
+};
+
+int falhas = 0;
+
+void falhar(const QString &texto) {
+  std::fprintf(stderr, "render-janela: %s\n", qPrintable(texto));
+  ++falhas;
+}
+
+void verificar(const TFormPrincipal &janela, const QString &foto) {
+  for (const Lugar &lugar : lugares) {
+    const auto *rotulo = janela.findChild<QLabel *>(QLatin1String(lugar.nome));
+    if (!rotulo) {
+      falhar(QStringLiteral("%1: no %2").arg(foto, QLatin1String(lugar.nome)));
+      continue;
+    }
+    const int largura = rotulo->fontMetrics().horizontalAdvance(rotulo->text());
+    const int fim = lugar.fim > 0 ? lugar.fim : rotulo->x() + rotulo->width();
+    if (rotulo->x() + largura > fim)
+      falhar(QStringLiteral("%1: %2 \"%3\" needs %4 pixels, has %5")
+                 .arg(foto, QLatin1String(lugar.nome), rotulo->text())
+                 .arg(largura)
+                 .arg(fim - rotulo->x()));
+    if (rotulo->height() < rotulo->fontMetrics().height())
+      falhar(QStringLiteral("%1: %2 is cut at the bottom").arg(foto, QLatin1String(lugar.nome)));
+  }
+}
+
+void fotografar(TFormPrincipal &janela, const QDir &pasta, const QString &arquivo) {
+  QCoreApplication::processEvents();
+  verificar(janela, arquivo);
+  const QString caminho = pasta.filePath(arquivo + QStringLiteral(".png"));
+  if (!janela.grab().toImage().save(caminho, "PNG"))
+    falhar(QStringLiteral("cannot write %1").arg(caminho));
+  else
+    std::printf("%s\n", qPrintable(caminho));
+}
+
+void clicar(TFormPrincipal &janela, int tag) {
+  const QPoint ponto = janela.getImagemBotao(tag)->geometry().center();
+  QTest::mouseClick(janela.windowHandle(), Qt::LeftButton, {}, ponto);
+}
+
+// Ticks until at least `pecas` pictures of the kit besides its background are lit.
+void tocarAteAcender(int pecas) {
+  auto *kit = dynamic_cast<Bateria *>(ArquivoConfiguracao::instancia().getInstrumento());
+  for (int i = 0; i < 64 * 64; ++i) {
+    Sequenciador::instancia().processarTick();
+    if (kit && static_cast<int>(kit->getMapa().figurasVisiveis().size()) > pecas) return;
+  }
+  falhar(QStringLiteral("the kit never lit %1 pieces").arg(pecas));
+}
+
+void renderizar(const QDir &pasta, const QString &codigo) {
+  TFormSetup setup;
+  FormSetup = &setup;
+  TFormPrincipal janela;
+  janela.setMensageiro([](const QString &texto, const QString &) {
+    falhar(QStringLiteral("a message: %1").arg(texto));
+  });
+  janela.setPergunta([](const QString &) { return false; });
+  janela.show();
+  if (!QTest::qWaitForWindowExposed(&janela)) falhar(QStringLiteral("the window was not shown"));
+  QTest::qWait(50);
+  const QString prefixo = codigo + u'-';
+  fotografar(janela, pasta, prefixo + QStringLiteral("rest"));
+
+  janela.abrirMusica(QStringLiteral(KOVRINTA_PROGRAM_DIR "/ritmos/rock-110.mid"));
+  for (int i = 0; i < 64 * 8; ++i) Sequenciador::instancia().processarTick();
+  tocarAteAcender(4);
+  fotografar(janela, pasta, prefixo + QStringLiteral("playing"));
+  clicar(janela, TFormPrincipal::tagPause);
+  fotografar(janela, pasta, prefixo + QStringLiteral("paused"));
+  clicar(janela, TFormPrincipal::tagPause);
+  clicar(janela, TFormPrincipal::tagRepeat);
+  fotografar(janela, pasta, prefixo + QStringLiteral("loop-start"));
+  for (int i = 0; i < 64 * 4; ++i) Sequenciador::instancia().processarTick();
+  clicar(janela, TFormPrincipal::tagRepeat);
+  tocarAteAcender(3);
+  fotografar(janela, pasta, prefixo + QStringLiteral("looping"));
+  clicar(janela, TFormPrincipal::tagPlay);
+
+  // Held down: fast-forward with its status, then every button in turn, each released
+  // away from it so that it does nothing.
+  const QPoint fora(400, 300);
+  QTest::mousePress(janela.windowHandle(), Qt::LeftButton, {},
+                    janela.getImagemBotao(TFormPrincipal::tagFF)->geometry().center());
+  QTest::qWait(250);
+  fotografar(janela, pasta, prefixo + QStringLiteral("fast-forward"));
+  QTest::mouseRelease(janela.windowHandle(), Qt::LeftButton, {}, fora);
+  clicar(janela, TFormPrincipal::tagPause);
+  for (int tag = 0; tag < TFormPrincipal::numImagensBotoes; tag += 2) {
+    Imagem *botao = janela.getImagemBotao(tag);
+    QTest::mousePress(janela.windowHandle(), Qt::LeftButton, {}, botao->geometry().center());
+    fotografar(janela, pasta, prefixo + QStringLiteral("held-") + botao->objectName().mid(3));
+    QTest::mouseRelease(janela.windowHandle(), Qt::LeftButton, {}, fora);
+  }
+  clicar(janela, TFormPrincipal::tagStop);
+  fotografar(janela, pasta, prefixo + QStringLiteral("stopped"));
+  FormSetup = nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  if (QStyle *estilo = QStyleFactory::create(QStringLiteral("Fusion")))
+    QApplication::setStyle(estilo);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: render-janela OUTPUT_FOLDER\n");
+    return 2;
+  }
+  const QDir pasta(QString::fromLocal8Bit(argv[1]));
+  if (!QDir().mkpath(pasta.path())) {
+    std::fprintf(stderr, "render-janela: cannot create %s\n", argv[1]);
+    return 1;
+  }
+  const qreal dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
+  if (dpi != 96) falhar(QStringLiteral("the screen has %1 DPI, not 96").arg(dpi));
+
+  TVxMidi::setLibraryFile(QStringLiteral(VXMIDI_FAKE_LIBRARY));
+  QTemporaryDir configuracao;
+  ArquivoConfiguracao::configurarParaTestes({configuracao.path(), QStringLiteral("Kovrinta"), {}});
+  GerenciadorIdiomas::configurarParaTestes(QStringLiteral(KOVRINTA_PROGRAM_DIR));
+  SaidaMIDI::instancia();
+  // The fake library reads files through the real one.
+  void *falsa = dlopen(VXMIDI_FAKE_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
+  auto encaminhar =
+      falsa ? reinterpret_cast<void (*)(const char *)>(dlsym(falsa, "FakeForwardFiles")) : nullptr;
+  if (!encaminhar) {
+    std::fprintf(stderr, "render-janela: the fake library is not loaded\n");
+    return 1;
+  }
+  encaminhar(VXMIDI_REAL_LIBRARY);
+  for (const IdiomaPrevia &idioma : idiomas) {
+    if (!GerenciadorIdiomas::instancia().selecionarIdioma(QString::fromUtf8(idioma.nome))) {
+      falhar(QStringLiteral("the language %1 is not in the program folder")
+                 .arg(QString::fromUtf8(idioma.nome)));
+      continue;
+    }
+    renderizar(pasta, QLatin1String(idioma.codigo));
+  }
+  encaminhar(nullptr);
+  return falhas == 0 ? 0 : 1;
+}
