@@ -7,6 +7,10 @@
 // figures beside their goals; exits 0 whatever they are (1 when the server cannot start).
 //
 // usage: timing_bench [--runs N] [--period FRAMES] [--program-dir DIR] [midi] [tempo] [audio]
+//                     [window]
+// window: the main window itself (bench/window_bench, offscreen, repainting the kit) plays the
+// groove on the built-in synthesizer; beside its onsets, the figures it prints of its own: how
+// long after a beat's sound the kit's picture shows it.
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -14,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
@@ -45,8 +50,9 @@ struct Opcoes {
 
 // One run of one player, as measured.
 struct Medida {
-  Erros quadros;  // on JACK's frame timeline
-  Erros relogio;  // on the monotonic clock of each cycle
+  std::size_t achadas = 0;  // notes or onsets found
+  Erros quadros;            // on JACK's frame timeline
+  Erros relogio;            // on the monotonic clock of each cycle
   uint64_t xruns = 0;
   long atrasadas = -1;       // messages that missed their stamp (ours only)
   double avancoMs = NAN;     // how long the kit lights before the note sounds, median
@@ -166,6 +172,7 @@ Medida tocarNosso(const Opcoes &o, JackRecorder &gravador, const GrooveFile &gro
   } else {
     notasRecebidas(gravador, groove.note, quadros, relogio);
   }
+  m.achadas = quadros.size();
   m.quadros = comparar(quadros, groove.idealNs);
   m.relogio = comparar(relogio, groove.idealNs);
   // The kit lights when the beat is handled; the note sounds (here: reaches the port or the
@@ -179,7 +186,48 @@ Medida tocarNosso(const Opcoes &o, JackRecorder &gravador, const GrooveFile &gro
     m.avancoMs = percentil(avancos, 0.5);
     m.avancoMinMs = percentil(avancos, 0.01);
   }
-  m.ok = m.quadros.casados == groove.idealNs.size();
+  m.ok = m.achadas == groove.idealNs.size();
+  return m;
+}
+
+// The window plays file on the built-in synthesizer (window_bench, offscreen); its own figures
+// (the kit's paint after each beat's sound) are appended to relatorio.
+Medida tocarJanela(const Opcoes &o, JackRecorder &gravador, const GrooveFile &groove,
+                   const QString &arquivo, int dispositivoN, QStringList &relatorio) {
+  Medida m;
+  QProcess janela;
+  QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+  ambiente.insert("QT_QPA_PLATFORM", "offscreen");
+  janela.setProcessEnvironment(ambiente);
+  janela.setStandardErrorFile(QProcess::nullDevice());
+  gravador.start();
+  janela.start(QFileInfo(QCoreApplication::applicationFilePath()).absolutePath() + "/window_bench",
+               {"--device", QString::number(dispositivoN), arquivo});
+  for (int i = 0; i < 300 && gravador.connectAudio(std::regex("^Kovrinta:")) < 2; ++i)
+    QThread::msleep(10);
+  if (!janela.waitForFinished(120000)) {
+    janela.kill();
+    janela.waitForFinished();
+    return m;
+  }
+  QThread::msleep(300);
+  gravador.stop();
+  m.xruns = gravador.xruns();
+  for (const QByteArray &linha : janela.readAllStandardOutput().split('\n'))
+    if (!linha.trimmed().isEmpty()) relatorio << QString::fromUtf8(linha);
+  std::vector<double> quadros, relogio;
+  const auto inicio = inicios(gravador.peaks(), gravador.frames(),
+                              static_cast<std::size_t>(gravador.rate() * 0.06));
+  for (double f : inicio) {
+    quadros.push_back(f * 1e9 / gravador.rate());
+    relogio.push_back(gravador.wallOfFrameNs(static_cast<std::size_t>(f)) +
+                      (f - std::floor(f)) * 1e9 / gravador.rate());
+  }
+  m.achadas = quadros.size();
+  m.quadros = comparar(quadros, groove.idealNs);
+  m.relogio = comparar(relogio, groove.idealNs);
+  m.ok = m.achadas == groove.idealNs.size();
+  (void)o;
   return m;
 }
 
@@ -192,9 +240,10 @@ Medida tocarPiso(JackRecorder &gravador, const GrooveFile &groove) {
   m.xruns = gravador.xruns();
   std::vector<double> quadros, relogio;
   notasRecebidas(gravador, groove.note, quadros, relogio);
+  m.achadas = quadros.size();
   m.quadros = comparar(quadros, groove.idealNs);
   m.relogio = comparar(relogio, groove.idealNs);
-  m.ok = m.ok && m.quadros.casados == groove.idealNs.size();
+  m.ok = m.ok && m.achadas == groove.idealNs.size();
   return m;
 }
 
@@ -226,9 +275,10 @@ Medida tocarFluidSynth(JackRecorder &gravador, const GrooveFile &groove, const Q
     quadros.push_back(f * 1e9 / gravador.rate());
     relogio.push_back(gravador.wallOfFrameNs(static_cast<std::size_t>(f)));
   }
+  m.achadas = quadros.size();
   m.quadros = comparar(quadros, groove.idealNs);
   m.relogio = comparar(relogio, groove.idealNs);
-  m.ok = m.quadros.casados == groove.idealNs.size();
+  m.ok = m.achadas == groove.idealNs.size();
   return m;
 }
 
@@ -247,7 +297,9 @@ void imprimir(const std::string &nome, const std::vector<Medida> &medidas, bool 
     for (const Medida &m : medidas)
       if (m.ok) limpas.push_back(m);
   if (limpas.empty()) {
-    std::printf("  %-34s no complete run\n", nome.c_str());
+    std::printf("  %-34s no complete run (found", nome.c_str());
+    for (const Medida &m : medidas) std::printf(" %zu", m.achadas);
+    std::printf(" of %zu)\n", medidas.empty() ? 0 : medidas.front().quadros.esperados);
     return;
   }
   std::vector<double> p50, p99, mx, fp50, fp99, fmx, deriva, atrasadas, avanco, avancoMin;
@@ -294,12 +346,12 @@ bool parse(const QStringList &args, Opcoes &o) {
       o.period = args[++i].toInt();
     else if (args[i] == "--program-dir" && i + 1 < args.size())
       o.programa = args[++i];
-    else if (args[i] == "midi" || args[i] == "tempo" || args[i] == "audio")
+    else if (args[i] == "midi" || args[i] == "tempo" || args[i] == "audio" || args[i] == "window")
       o.cenarios.push_back(args[i].toStdString());
     else
       return false;
   }
-  if (o.cenarios.empty()) o.cenarios = {"midi", "tempo", "audio"};
+  if (o.cenarios.empty()) o.cenarios = {"midi", "tempo", "audio", "window"};
   return o.runs > 0 && o.period > 0;
 }
 
@@ -311,7 +363,7 @@ int main(int argc, char **argv) {
   if (!parse(app.arguments(), o)) {
     std::fprintf(stderr,
                  "usage: timing_bench [--runs N] [--period FRAMES] [--program-dir DIR] "
-                 "[midi] [tempo] [audio]\n");
+                 "[midi] [tempo] [audio] [window]\n");
     return 1;
   }
   QTemporaryDir pasta;
@@ -359,6 +411,35 @@ int main(int argc, char **argv) {
         if (cenario == "midi")
           imprimir("kovrinta-song --busy-ui", medidas["busy"], quadros, quadros ? 0.1 : NAN);
       }
+    } else if (cenario == "window") {
+      const GrooveFile groove = gradeDeBatidas(120);
+      const QString arquivo = pasta.filePath("window.mid");
+      gravar(groove, arquivo.toStdString());
+      const int n = dispositivo(o.programa, "Kovrinta Synth");
+      const QString soundfont =
+          QFileInfo(QStringLiteral("/usr/share/sounds/sf2/default-GM.sf2")).canonicalFilePath();
+      if (n < 0 || soundfont.isEmpty()) {
+        std::printf("\nwindow: no built-in synthesizer or no default soundfont\n");
+        continue;
+      }
+      const bool fluidsynth =
+          QProcess::execute("sh", {"-c", "command -v fluidsynth >/dev/null"}) == 0;
+      std::map<std::string, std::vector<Medida>> medidas;
+      QStringList relatorio;
+      for (int r = 0; r < o.runs; ++r) {
+        medidas["window"].push_back(tocarJanela(o, gravador, groove, arquivo, n, relatorio));
+        if (fluidsynth)
+          medidas["fluidsynth"].push_back(tocarFluidSynth(gravador, groove, arquivo, soundfont));
+      }
+      for (bool quadros : {false, true}) {
+        cabecalho("hh120 played by the main window on the built-in synthesizer, audio onsets",
+                  quadros ? "frame" : "wall");
+        imprimir("the window (kit repainting)", medidas["window"], quadros, quadros ? NAN : 1.0);
+        if (fluidsynth)
+          imprimir("fluidsynth's own file player", medidas["fluidsynth"], quadros, NAN);
+      }
+      std::printf("  the window's own figures, each run:\n");
+      for (const QString &linha : relatorio) std::printf("    %s\n", qPrintable(linha));
     } else if (cenario == "audio") {
       const GrooveFile groove = gradeDeBatidas(120);
       const QString arquivo = pasta.filePath("audio.mid");

@@ -42,8 +42,7 @@ Erros comparar(const std::vector<double> &tocadosNs, const std::vector<int64_t> 
   e.derivaPpm = inclinacao / 1e3;
   std::vector<double> residuos(n);
   for (std::size_t k = 0; k < n; ++k)
-    residuos[k] =
-        std::fabs(erros[k] - (origem + inclinacao * double(ideaisNs[k]) / 1e9)) / 1e6;
+    residuos[k] = std::fabs(erros[k] - (origem + inclinacao * double(ideaisNs[k]) / 1e9)) / 1e6;
   e.ajusteP50 = percentil(residuos, 0.5);
   e.ajusteP99 = percentil(residuos, 0.99);
   e.ajusteMax = percentil(residuos, 1.0);
@@ -57,14 +56,26 @@ std::vector<double> inicios(const std::vector<float> &picos, std::size_t frames,
   for (std::size_t i = 0; i < frames; ++i) maior = std::max(maior, picos[i]);
   std::vector<double> achados;
   if (maior <= 0) return achados;
-  const float limiar = maior * std::pow(10.0f, -30.0f / 20.0f);
+  // High enough that the tail of the hit before has fallen under it well before the next (a
+  // closed hi-hat rings at -30 dB for longer than a 16th at 120 BPM), low enough to lie on the
+  // steep attack; every hit is the same sound, so the crossing lies at the same point of each.
+  const float limiar = maior * std::pow(10.0f, -12.0f / 20.0f);
+  // A hit starts out of quiet: the frames before the crossing stay under the threshold for a
+  // third of the least gap, so a tail wavering about the threshold is no new onset.
+  const std::size_t quieto = std::max<std::size_t>(minGapFrames / 3, 1);
+  std::size_t abaixo = 0;
   std::size_t i = 1;
   while (i < frames) {
-    if (picos[i] > limiar && picos[i - 1] <= limiar) {
+    if (picos[i - 1] <= limiar)
+      ++abaixo;
+    else
+      abaixo = 0;
+    if (picos[i] > limiar && abaixo >= quieto) {
       // Where the rise crosses the threshold between the two frames.
       const double fracao = (limiar - picos[i - 1]) / (picos[i] - picos[i - 1]);
       achados.push_back(double(i - 1) + fracao);
       i += minGapFrames;
+      abaixo = 0;
     } else {
       ++i;
     }

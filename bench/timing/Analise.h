@@ -29,8 +29,8 @@ struct Erros {
 Erros comparar(const std::vector<double> &tocadosNs, const std::vector<int64_t> &ideaisNs);
 
 // The frames at which each hit starts in a recording of peaks: the first frame above a
-// threshold 30 dB under the loudest hit, with the hits at least minGapFrames apart, refined to
-// a fraction of a frame by the slope of the crossing.
+// threshold 12 dB under the loudest hit after a third of minGapFrames below it, with the hits
+// at least minGapFrames apart, refined to a fraction of a frame by the slope of the crossing.
 std::vector<double> inicios(const std::vector<float> &picos, std::size_t frames,
                             std::size_t minGapFrames);
 

@@ -22,7 +22,8 @@ int64_t nowNs() {
 }
 
 void sleepUntil(int64_t ns) {
-  const timespec when{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+  const timespec when{static_cast<time_t>(ns / 1'000'000'000),
+                      static_cast<long>(ns % 1'000'000'000)};
   while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &when, nullptr) == EINTR) {
   }
 }

@@ -26,8 +26,8 @@ void tempo(std::vector<uint8_t> &track, uint32_t delta, uint32_t us) {
 }
 
 std::vector<uint8_t> smf(const std::vector<uint8_t> &track) {
-  std::vector<uint8_t> b = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1,
-                            kPpq >> 8, kPpq & 0xFF, 'M', 'T', 'r', 'k'};
+  std::vector<uint8_t> b = {'M', 'T', 'h', 'd',       0,           0,   0,   6,   0,
+                            0,   0,   1,   kPpq >> 8, kPpq & 0xFF, 'M', 'T', 'r', 'k'};
   const auto n = static_cast<uint32_t>(track.size() + 4);
   b.insert(b.end(), {static_cast<uint8_t>(n >> 24), static_cast<uint8_t>(n >> 16),
                      static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)});

@@ -21,9 +21,8 @@ int64_t nowNs() {
 
 JackRecorder::JackRecorder(const std::string &name, double seconds) {
   jack_status_t status{};
-  client_ = jack_client_open(name.c_str(),
-                             static_cast<jack_options_t>(JackNoStartServer | JackUseExactName),
-                             &status);
+  client_ = jack_client_open(
+      name.c_str(), static_cast<jack_options_t>(JackNoStartServer | JackUseExactName), &status);
   if (!client_) return;
   rate_ = jack_get_sample_rate(client_);
   period_ = jack_get_buffer_size(client_);
