@@ -69,20 +69,22 @@ void ArquivoConfiguracao::reiniciarParaTestes() {
 ArquivoConfiguracao::Local ArquivoConfiguracao::localPadrao() {
   const QString configuracoes =
       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-  return {QCoreApplication::applicationDirPath(),
-          QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
-          configuracoes.isEmpty() ? QString() : configuracoes + QStringLiteral("/Kovrinta")};
+  const QString pasta = QCoreApplication::applicationDirPath();
+  return {pasta, QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
+          configuracoes.isEmpty() ? QString() : configuracoes + QStringLiteral("/Kovrinta"),
+          QFileInfo::exists(QDir(pasta).filePath(QString::fromLatin1(marcaInstalacao)))};
 }
 
-// The file lies beside the program. An installed program's folder cannot be written, so
-// the settings then live in the user's folder, read from there once a save made them;
-// until then a file shipped beside the program still gives the first settings.
+// The file lies beside the program. An installed program's folder cannot be written (or, in
+// a prefix of the user's own, should not hold one user's settings), so the settings then live
+// in the user's folder, read from there once a save made them; until then a file shipped
+// beside the program still gives the first settings.
 ArquivoConfiguracao::ArquivoConfiguracao(const Local &local)
     : nomeArquivo(nomeDoArquivo(local.nomePrograma)) {
   const QString noPrograma = QDir(local.pastaPrograma).filePath(nomeArquivo);
   const QFileInfo pasta(local.pastaPrograma);
   QString caminhoLeitura = noPrograma;
-  if (pasta.isDir() && pasta.isWritable()) {
+  if (!local.instalado && pasta.isDir() && pasta.isWritable()) {
     pastaEscrita = local.pastaPrograma;
     caminhoEscrita = noPrograma;
   } else if (!local.pastaUsuario.isEmpty()) {

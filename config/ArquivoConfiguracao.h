@@ -17,8 +17,14 @@ class ArquivoConfiguracao {
   struct Local {
     QString pastaPrograma;  // the program's folder
     QString nomePrograma;   // the program's file name, without folder
-    QString pastaUsuario;   // used when pastaPrograma cannot be written
+    QString pastaUsuario;   // used when pastaPrograma cannot be written, or is installed
+    // The program folder is an installed one (it holds the mark the install leaves): the
+    // settings live in pastaUsuario even when the folder could be written (an install into
+    // a prefix of the user's own), so that every user keeps their own.
+    bool instalado = false;
   };
+  // The file an install leaves in the program folder.
+  static constexpr const char *marcaInstalacao = "kovrinta-instalado.txt";
 
   // The single instance; the first call reads the file (or takes the defaults) and never
   // fails. Needs the application object. User-interface thread.

@@ -209,6 +209,23 @@ TEST_F(ArquivoConfiguracaoTeste, UnwritableProgramFolderUsesUserFolder) {
   EXPECT_EQ(relido.getDriver(), 7);
 }
 
+// An installed program in a folder the user may write (a prefix of their own) still keeps
+// each user's settings in their own folder; a file shipped beside it gives the first ones.
+TEST_F(ArquivoConfiguracaoTeste, AnInstalledProgramKeepsItsSettingsInTheUsersFolder) {
+  ASSERT_TRUE(gravar(caminho("instalado/Kovrinta.ini"), "[geral]\ndriver=3\n"));
+  const ArquivoConfiguracao::Local local{caminho("instalado"), "Kovrinta",
+                                         caminho("config/Kovrinta"), true};
+  {
+    ArquivoConfiguracao configuracao(local);
+    EXPECT_EQ(configuracao.getCaminhoArquivo(), caminho("config/Kovrinta/Kovrinta.ini"));
+    EXPECT_EQ(configuracao.getDriver(), 3);
+    configuracao.setDriver(5);
+    configuracao.salvar();
+  }
+  EXPECT_EQ(lerTudo(caminho("instalado/Kovrinta.ini")), QByteArray("[geral]\ndriver=3\n"));
+  EXPECT_EQ(ArquivoConfiguracao(local).getDriver(), 5);
+}
+
 // --- run-time state ------------------------------------------------------------------
 
 TEST_F(ArquivoConfiguracaoTeste, TrackFlagsCoverSixteenTracksOnly) {

@@ -19,6 +19,7 @@ rm -f "$prefixo.log"
 for arquivo in lib/kovrinta/kovrinta lib/kovrinta/libVxMidi.so lib/kovrinta/kovrinta-song \
     lib/kovrinta/en.idm lib/kovrinta/en.dat lib/kovrinta/pt-BR.idm lib/kovrinta/pt-BR.dat \
     lib/kovrinta/es.idm lib/kovrinta/es.dat lib/kovrinta/ritmos/rock-110.mid \
+    lib/kovrinta/kovrinta-instalado.txt \
     share/applications/kovrinta.desktop share/icons/hicolor/scalable/apps/kovrinta.svg \
     share/icons/hicolor/48x48/apps/kovrinta.png share/icons/hicolor/256x256/apps/kovrinta.png; do
   [ -e "$prefixo/$arquivo" ] || falhar "$arquivo was not installed"
