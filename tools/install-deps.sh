@@ -2,6 +2,7 @@
 # Installs every Debian package that building, running and testing Kovrinta needs.
 # Idempotent: packages already present are left alone, and apt is not touched at all
 # when nothing is missing. Runs as root or through sudo.
+#   --bench  also what the timing benchmarks compare with (FluidSynth's own file player)
 set -euo pipefail
 
 packages=(
@@ -21,6 +22,10 @@ packages=(
   # independent MIDI file reader the tests compare with
   python3-mido
 )
+
+if [ "${1:-}" = "--bench" ]; then
+  packages+=(fluidsynth)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
