@@ -98,10 +98,10 @@ bool TFormPrincipal::FormKeyUp(QKeyEvent *evento) {
 // auto-repeated: the key-up is no release, so it is passed over, and the key-down is the
 // repeated key-down a held key gives anywhere, which plays nothing as its slot is held.
 //
-// Ctrl is read from the modifiers of the event, except for the Ctrl key's own events: the
-// window system gives a key's event the modifiers in force before it (X11 does), so the
-// Ctrl key-down would lack Ctrl and its key-up carry it. There the key-down holds Ctrl and
-// the key-up releases it, as the pedal is pressed and lifted.
+// Ctrl is read from the modifiers of the event, except for the Ctrl key's own events, whose
+// modifiers differ from one source to another: Qt on X11 gives the key-down with Ctrl and the
+// key-up without it, the raw X11 state and Qt's synthesized events the other way round.
+// There the key-down holds the pedal and the key-up lifts it.
 bool TFormPrincipal::teclaDaJanela(QKeyEvent *evento, bool pressionada) {
   const int codigo = codigoVirtual(evento->key());
   const bool toca = slotDaTecla(codigo) >= 0;
