@@ -11,7 +11,6 @@
 // window: the main window itself (bench/window_bench, offscreen, repainting the kit) plays the
 // groove on the built-in synthesizer; beside its onsets, the figures it prints of its own: how
 // long after a beat's sound the kit's picture shows it.
-#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,6 +35,7 @@
 #include "timing/EnviadorGrade.h"
 #include "timing/GrooveFile.h"
 #include "timing/JackRecorder.h"
+#include "timing/ServidorJack.h"
 
 using namespace bench;
 
@@ -58,35 +58,6 @@ struct Medida {
   double avancoMs = NAN;     // how long the kit lights before the note sounds, median
   double avancoMinMs = NAN;  // and its least
   bool ok = false;
-};
-
-class Servidor {
- public:
-  explicit Servidor(int period) : nome("kovrinta-bench-" + std::to_string(getpid())) {
-    qputenv("JACK_DEFAULT_SERVER", QByteArray::fromStdString(nome));
-    qputenv("JACK_NO_START_SERVER", "1");
-    jackd.setStandardOutputFile(QProcess::nullDevice());
-    jackd.setStandardErrorFile(QProcess::nullDevice());
-    jackd.start("jackd", {"-n", QString::fromStdString(nome), "-P", "80", "-S", "-d", "dummy", "-r",
-                          "48000", "-p", QString::number(period)});
-    if (!jackd.waitForStarted(5000)) return;
-    for (int i = 0; i < 100 && !pronto; ++i) {
-      jack_status_t status{};
-      if (jack_client_t *c = jack_client_open("bench-probe", JackNoStartServer, &status)) {
-        jack_client_close(c);
-        pronto = true;
-      } else {
-        QThread::msleep(50);
-      }
-    }
-  }
-  ~Servidor() {
-    jackd.terminate();
-    if (!jackd.waitForFinished(5000)) jackd.kill();
-  }
-  std::string nome;
-  QProcess jackd;
-  bool pronto = false;
 };
 
 // The note-ons of note that reached the recorder, on both timelines.
@@ -367,7 +338,7 @@ int main(int argc, char **argv) {
     return 1;
   }
   QTemporaryDir pasta;
-  Servidor servidor(o.period);
+  ServidorJack servidor(o.period);
   if (!servidor.pronto) {
     std::fprintf(stderr, "timing_bench: the JACK server did not start\n");
     return 1;

@@ -32,10 +32,13 @@ void Imagem::paintEvent(QPaintEvent *) {
     painter.drawPixmap(0, 0, pixmap);
     return;
   }
-  // Disabled, the picture is dimmed as the style dims a disabled icon.
+  // Disabled, the picture is dimmed as the style dims a disabled icon. The style tints it
+  // towards the background colour, which in the main window is a bright blue that would make
+  // a disabled button look lit; a neutral grey makes it look greyed out instead.
   if (pixmapDesabilitado.isNull()) {
     QStyleOption opcao;
     opcao.initFrom(this);
+    opcao.palette.setColor(QPalette::Disabled, QPalette::Window, QColor(128, 128, 128));
     pixmapDesabilitado = style()->generatedIconPixmap(QIcon::Disabled, pixmap, &opcao);
   }
   painter.drawPixmap(0, 0, pixmapDesabilitado);

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -21,8 +22,10 @@
 #include "playback/Sequenciador.h"
 #include "setup/Fontes.h"
 #include "setup/TFormSetup.h"
+#include "shell/Util.h"
 #include "ui/Imagem.h"
 #include "ui/PainelInstrumento.h"
+#include "widgets/TOrvButton3D.h"
 
 TFormPrincipal *FormPrincipal = nullptr;
 
@@ -105,7 +108,10 @@ QSlider *criarSlider(QWidget *pai, const char *nome, Qt::Orientation orientacao,
 }  // namespace
 
 TFormPrincipal::TFormPrincipal(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), mensageiro(mostrarMensagem) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      pastaPrograma(QCoreApplication::applicationDirPath()),
+      abridor(abrirDocumento),
+      mensageiro(mostrarMensagem) {
   setObjectName(QStringLiteral("FormPrincipal"));
   setFixedSize(largura, altura);
   setAutoFillBackground(true);
@@ -120,9 +126,11 @@ TFormPrincipal::TFormPrincipal(QWidget *parent)
     return caixa.exec() == QMessageBox::Yes;
   };
 
-  // The creation order of the window: the pictures and their table, the transport at rest,
-  // the drum kit, then the language.
+  // The creation order of the window: the keyboard help hidden and no key held, the
+  // pictures and their table, the transport at rest, the drum kit, then the language.
   criarControles();
+  mostrarAjudaTeclado(false);
+  teclasPressionadas.fill(false);
   tempoAtual = 0;
   estado = EstadoPlayer::SemMusica;
   tkbVol->setMaximum(100);
@@ -133,6 +141,7 @@ TFormPrincipal::TFormPrincipal(QWidget *parent)
   ArquivoConfiguracao::instancia().setInstrumento(0, pnInstrumento);
   aplicarIdioma();
   conectar();
+  setAcceptDrops(true);
 
   AcessoGui::instancia().setVisor(this);
   // The native window exists from now on, so that its keys can be seen before any control.
@@ -154,9 +163,7 @@ void TFormPrincipal::criarControles() {
   imgOrv = criarImagem(this, "imgOrv", {0, 0, 135, 77}, recursoSkin("imgOrv"));
   imgURL = criarImagem(this, "imgURL", {301, 7, 169, 21}, {});
   imgURL->setCursor(Qt::PointingHandCursor);
-  lblURL = new QLabel(this);
-  lblURL->setObjectName(QStringLiteral("lblURL"));
-  lblURL->setGeometry(65, 11, 144, 15);
+  lblURL = criarImagem(this, "lblURL", {65, 11, 144, 15}, {});
   lblURL->setCursor(Qt::PointingHandCursor);
   imgKovrintaLogo = criarImagem(this, "imgKovrintaLogo", {657, 0, 137, 75}, {});
 
@@ -212,6 +219,10 @@ void TFormPrincipal::criarControles() {
   TimerPlayer = new QTimer(this);
   TimerPlayer->setObjectName(QStringLiteral("TimerPlayer"));
   TimerPlayer->setInterval(100);
+
+  // Above the kit and the bottom strip, which the key scheme overlaps.
+  criarAjudaTeclado();
+  criarDialogos();
 }
 
 void TFormPrincipal::criarBotao(int tag, const char *nome, const QRect &lugar,
@@ -253,18 +264,28 @@ void TFormPrincipal::aplicarIdioma() {
 
 void TFormPrincipal::conectar() {
   connect(imgCima, &Imagem::mouseDown, this, &TFormPrincipal::imgCimaMouseDown);
-  Imagem *const pressionadas[] = {imagensBotoes[tagMin + 1],   imagensBotoes[tagFechar + 1],
-                                  imagensBotoes[tagSetup + 1], imagensBotoes[tagPlay + 1],
-                                  imagensBotoes[tagPause + 1], imagensBotoes[tagStop + 1],
-                                  imagensBotoes[tagRepeat + 1]};
   // A click ends on the pressed twin, which holds the mouse while the button is down.
-  connect(pressionadas[0], &Imagem::click, this, &TFormPrincipal::imgMinClick);
-  connect(pressionadas[1], &Imagem::click, this, &TFormPrincipal::imgFecharClick);
-  connect(pressionadas[2], &Imagem::click, this, &TFormPrincipal::imgSetupClick);
-  connect(pressionadas[3], &Imagem::click, this, &TFormPrincipal::imgPlayClick);
-  connect(pressionadas[4], &Imagem::click, this, &TFormPrincipal::imgPauseClick);
-  connect(pressionadas[5], &Imagem::click, this, &TFormPrincipal::imgStopClick);
-  connect(pressionadas[6], &Imagem::click, this, &TFormPrincipal::imgRepeatClick);
+  const auto aoClicar = [this](int tag, void (TFormPrincipal::*acao)()) {
+    connect(imagensBotoes[static_cast<std::size_t>(tag + 1)], &Imagem::click, this, acao);
+  };
+  aoClicar(tagMin, &TFormPrincipal::imgMinClick);
+  aoClicar(tagFechar, &TFormPrincipal::imgFecharClick);
+  aoClicar(tagSetup, &TFormPrincipal::imgSetupClick);
+  aoClicar(tagPlay, &TFormPrincipal::imgPlayClick);
+  aoClicar(tagPause, &TFormPrincipal::imgPauseClick);
+  aoClicar(tagStop, &TFormPrincipal::imgStopClick);
+  aoClicar(tagRepeat, &TFormPrincipal::imgRepeatClick);
+  aoClicar(tagOpen, &TFormPrincipal::imgOpenClick);
+  aoClicar(tagStyles, &TFormPrincipal::imgStylesClick);
+  aoClicar(tagTutorial, &TFormPrincipal::imgTutorialClick);
+  aoClicar(tagHelp, &TFormPrincipal::imgHelpClick);
+  connect(imgURL, &Imagem::click, this, &TFormPrincipal::imgURLClick);
+  connect(lblURL, &Imagem::click, this, &TFormPrincipal::lblURLClick);
+  connect(imgTecladoPequeno, &Imagem::click, this, &TFormPrincipal::imgTecladoPequenoClick);
+  connect(btnFecharAjudaAtalhos, &TOrvButton3D::click, this,
+          &TFormPrincipal::btnFecharAjudaAtalhosClick);
+  // Only the user's pick: the items the program selects while a song opens do not count.
+  connect(CmbTracks, &QComboBox::activated, this, &TFormPrincipal::CmbTracksChange);
   connect(imagensBotoes[tagRew], &Imagem::mouseDown, this, &TFormPrincipal::imgRewMouseDown);
   connect(imagensBotoes[tagFF], &Imagem::mouseDown, this, &TFormPrincipal::imgFFMouseDown);
   for (Imagem *pressionada : {imagensBotoes[tagRew + 1], imagensBotoes[tagFF + 1]})
@@ -310,14 +331,6 @@ void TFormPrincipal::imgFecharClick() {
 
 void TFormPrincipal::imgSetupClick() {
   if (FormSetup) FormSetup->exec();
-}
-
-bool TFormPrincipal::FormKeyDown(QKeyEvent *) {
-  return false;
-}
-
-bool TFormPrincipal::FormKeyUp(QKeyEvent *) {
-  return false;
 }
 
 bool TFormPrincipal::eventFilter(QObject *objeto, QEvent *evento) {

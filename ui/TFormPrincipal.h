@@ -10,15 +10,18 @@
 #include "config/Mensageiro.h"
 #include "playback/VisorReproducao.h"
 #include "ui/EstadoPlayer.h"
+#include "ui/TabelaTeclas.h"
 
 class Imagem;
 class PainelInstrumento;
 class QCheckBox;
 class QComboBox;
+class QFileDialog;
 class QKeyEvent;
 class QLabel;
 class QSlider;
 class QTimer;
+class TOrvButton3D;
 
 // The window is the front end that playback reports to (AcessoGui) while it exists. Every
 // text and the language's pictures come from the loaded language while it is built, so a
@@ -64,12 +67,37 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
 
   // Stops, rewinds and silences; the Stop button and the end of the song.
   void pararMusica();
-  // Resets the transport, imports arquivo and plays it from tick 0. A file that cannot be
-  // imported is reported (the import's own words after the language's message) and the
-  // window stays as it was.
-  void abrirMusica(const QString &arquivo);
+  // Resets the transport, imports arquivo and plays it from tick 0: the drum tracks fill
+  // CmbTracks, the setup dialog's track boxes take the tracks' names, play-along ends. A
+  // file that cannot be imported is named in the language's message (the import's own words
+  // after it); the previous song stays, halted at its start: the window shows it stopped,
+  // or stays without a song when there was none. Answers whether the song opened.
+  bool abrirMusica(const QString &arquivo);
   // Opens arquivo when the window is first shown, once the output device is ready.
   void abrirAoMostrar(const QString &arquivo) { arquivoInicial = arquivo; }
+  // Whether arquivo's name ends in .mid, .midi, .kar or .rmi, in any letter case: what the
+  // open dialog lists and what a drop on the window opens.
+  static bool isNomeMidi(const QString &arquivo);
+
+  // Shows the keyboard help (the key scheme, its close button and the 20 key labels over
+  // the kit) and hides the small keyboard that opens it; false the other way round.
+  void mostrarAjudaTeclado(bool visivel);
+  // Whether the key of slot (0..19, slotPedal for Ctrl) is held, as the window has seen it.
+  bool isTeclaPressionada(int slot) const {
+    return teclasPressionadas.at(static_cast<std::size_t>(slot));
+  }
+
+  // The open dialog (MIDI files) and the rhythm folder's dialog, for tests to act on while
+  // they are shown.
+  QFileDialog *getDlgOpen() const { return dlgOpen; }
+  QFileDialog *getDlgRitmos() const { return dlgRitmos; }
+  // The program's folder, where the rhythm folder and the documents the language names lie:
+  // the executable's folder, or another for tests. Sets the rhythm dialog's start folder.
+  void setPastaPrograma(const QString &pasta);
+  const QString &getPastaPrograma() const { return pastaPrograma; }
+  // How the tutorial, the help and the web address are opened (abrirDocumento: the
+  // desktop's default application); tests record them instead.
+  void setAbridor(std::function<void(const QString &texto)> outro) { abridor = std::move(outro); }
 
   // Where message boxes go (the OK kind, with the application's name as caption); tests
   // record them instead.
@@ -90,12 +118,17 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
  protected:
   // Key events of the window and of every control in it arrive here first, before the
   // focused control sees them (a filter on the window's QWindow, which the window system
-  // delivers keys to). Answer true to consume the event. Nothing is played from the keys
-  // yet: both answer false.
+  // delivers keys to). Answer true to consume the event. Both play the kit (tratarTecla)
+  // and consume the keys that play, so that no control takes them as well (Space would
+  // toggle ckKaraoke, a letter would pick an item of CmbTracks).
   virtual bool FormKeyDown(QKeyEvent *evento);
   virtual bool FormKeyUp(QKeyEvent *evento);
 
   bool eventFilter(QObject *objeto, QEvent *evento) override;
+  // A MIDI file dragged over the window is accepted; dropped, it opens as if picked in the
+  // open dialog.
+  void dragEnterEvent(QDragEnterEvent *evento) override;
+  void dropEvent(QDropEvent *evento) override;
   // FormShow: on the first show the output device is prepared, then arquivoInicial opens.
   void showEvent(QShowEvent *evento) override;
   // FormCloseQuery: asks; on Yes saves the configuration, stops and closes the output.
@@ -133,8 +166,34 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   void tkbBPMChange(int posicao);
   void tkbVolChange(int posicao);
 
-  // Opening a song (TFormPrincipalMusica.cpp).
+  // Keyboard play-along (TFormPrincipalTeclado.cpp).
+  void criarAjudaTeclado();
+  // One key event: code a virtual-key code, modificadores its modifiers, pressionada for a
+  // key-down.
+  void tratarTecla(int codigo, Qt::KeyboardModifiers modificadores, bool pressionada);
+  bool teclaDaJanela(QKeyEvent *evento, bool pressionada);
   void ckKaraokeClick(bool marcado);
+  void imgTecladoPequenoClick();
+  void btnFecharAjudaAtalhosClick();
+
+  // Opening a song (TFormPrincipalMusica.cpp).
+  void criarDialogos();
+  void imgOpenClick();
+  void imgStylesClick();
+  void CmbTracksChange(int indice);
+  // The window after a failed import: halted with the sequencer.
+  void falhaImportacao(const QString &arquivo, const QString &detalhe);
+
+  // The tutorial, the help and the web address (TFormPrincipalDocumentos.cpp).
+  void imgTutorialClick();
+  void imgHelpClick();
+  void imgURLClick();
+  void lblURLClick();
+  // Opens the document the language names under secao and chave, inside the program's
+  // folder; a missing one is reported with chaveAusente of section "geral".
+  void abrirDocumentoDoPrograma(const QString &secao, const char *chave, const char *chaveAusente);
+  // Shows texto of section "geral" with the application's name as caption.
+  void avisarGeral(const char *chave);
 
   // Helpers.
   QString texto(const char *chave) const;
@@ -154,7 +213,7 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   PainelInstrumento *pnInstrumento;
   Imagem *imgOrv;
   Imagem *imgURL;
-  QLabel *lblURL;
+  Imagem *lblURL;  // a transparent click area without caption
   Imagem *imgKovrintaLogo;
   std::array<Imagem *, numImagensBotoes> imagensBotoes{};
   QLabel *lblPlayer;
@@ -173,6 +232,18 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   QLabel *lblTracks;
   QComboBox *CmbTracks;
   QTimer *TimerPlayer;
+  QFileDialog *dlgOpen;
+  QFileDialog *dlgRitmos;
+
+  // The keyboard help.
+  QWidget *panelTecladoPequeno;
+  Imagem *imgTecladoPequeno;
+  QWidget *panelTecladoEsquema;
+  Imagem *imgTecladoEsquema;
+  QWidget *panelBtnFecharAjuda;
+  TOrvButton3D *btnFecharAjudaAtalhos;
+  // The key labels' pictures in pnInstrumento, by slot.
+  std::array<int, numTeclasBateria> rotulosTeclas{};
 
   // Transport.
   EstadoPlayer estado = EstadoPlayer::SemMusica;
@@ -182,9 +253,18 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   int totalTempos = 0;                   // song length in beats, the end of fast-forward
   bool posicaoPeloSequenciador = false;  // true while a beat moves tkbAndamento
 
+  // Play-along: which slots are held, from a key's first key-down to its key-up.
+  std::array<bool, numTeclasBateria> teclasPressionadas{};
+
   // The drum tracks behind the items of CmbTracks, by item.
   std::array<int, 16> trilhasBateria{};
   int numTrilhasBateria = 0;
+  // Where the dialogs start: the folder of the last song opened, and of the last one
+  // opened from the rhythm dialog (empty before the first).
+  QString pastaUltimaMusica;
+  QString pastaUltimoRitmo;
+  QString pastaPrograma;
+  std::function<void(const QString &)> abridor;
 
   bool jaExibida = false;
   QString arquivoInicial;

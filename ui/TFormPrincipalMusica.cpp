@@ -1,10 +1,19 @@
-// The main window around a song file: importing it, listing its drum tracks, labelling the
-// setup dialog's track boxes and starting it; and the play-along box.
+// The main window around a song file: the open dialogs and a file dropped on the window,
+// importing it, listing its drum tracks, labelling the setup dialog's track boxes and
+// starting it; and the choice of the drum track that drives the kit.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMimeData>
 #include <QSlider>
+#include <QStyledItemDelegate>
+#include <QTimer>
+#include <QUrl>
 #include <algorithm>
 
 #include "config/ArquivoConfiguracao.h"
@@ -20,6 +29,11 @@ namespace {
 // Only the tracks 0..15 have a switch in the setup dialog and can drive the kit.
 constexpr int trilhasComChave = 16;
 
+// Linux file names keep their letter case, so each letter of an extension matches both
+// cases. The dialog shows the name before the patterns.
+const QString filtroMidi =
+    QStringLiteral("MIDI (*.[mM][iI][dD] *.[mM][iI][dD][iI] *.[kK][aA][rR] *.[rR][mM][iI])");
+
 // A track's name without the blanks and control characters around it.
 QString aparado(const QString &nome) {
   qsizetype inicio = 0;
@@ -29,9 +43,90 @@ QString aparado(const QString &nome) {
   return nome.mid(inicio, fim - inicio);
 }
 
+// The items of CmbTracks' list: plain text on rows 13 pixels high.
+class ItemTrilha : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  QSize sizeHint(const QStyleOptionViewItem &opcao, const QModelIndex &indice) const override {
+    return {QStyledItemDelegate::sizeHint(opcao, indice).width(), 13};
+  }
+};
+
+// The first local MIDI file among the files a drag carries, or the empty text.
+QString arquivoArrastado(const QMimeData *dados) {
+  if (!dados || !dados->hasUrls()) return {};
+  for (const QUrl &url : dados->urls()) {
+    if (!url.isLocalFile()) continue;
+    const QString arquivo = url.toLocalFile();
+    if (TFormPrincipal::isNomeMidi(arquivo) && QFileInfo(arquivo).isFile()) return arquivo;
+  }
+  return {};
+}
+
 }  // namespace
 
-void TFormPrincipal::abrirMusica(const QString &arquivo) {
+bool TFormPrincipal::isNomeMidi(const QString &arquivo) {
+  const QString extensao = QFileInfo(arquivo).suffix();
+  for (const char *midi : {"mid", "midi", "kar", "rmi"})
+    if (extensao.compare(QLatin1String(midi), Qt::CaseInsensitive) == 0) return true;
+  return false;
+}
+
+void TFormPrincipal::criarDialogos() {
+  CmbTracks->setItemDelegate(new ItemTrilha(CmbTracks));
+
+  // Each dialog is kept and shown again, so that it stays where the user left it.
+  dlgOpen = new QFileDialog(this);
+  dlgOpen->setObjectName(QStringLiteral("dlgOpen"));
+  dlgOpen->setFileMode(QFileDialog::ExistingFile);
+  dlgOpen->setAcceptMode(QFileDialog::AcceptOpen);
+  dlgOpen->setNameFilter(filtroMidi);
+  dlgOpen->setOption(QFileDialog::HideNameFilterDetails);
+
+  dlgRitmos = new QFileDialog(this);
+  dlgRitmos->setObjectName(QStringLiteral("dlgRitmos"));
+  dlgRitmos->setFileMode(QFileDialog::ExistingFile);
+  dlgRitmos->setAcceptMode(QFileDialog::AcceptOpen);
+  setPastaPrograma(pastaPrograma);
+}
+
+void TFormPrincipal::setPastaPrograma(const QString &pasta) {
+  pastaPrograma = pasta;
+  if (pastaUltimoRitmo.isEmpty())
+    dlgRitmos->setDirectory(QDir(pastaPrograma).filePath(texto("dlgRitmos")));
+}
+
+// The open dialog starts in the folder of the last song opened, however it was opened.
+void TFormPrincipal::imgOpenClick() {
+  if (!pastaUltimaMusica.isEmpty()) dlgOpen->setDirectory(pastaUltimaMusica);
+  if (dlgOpen->exec() != QDialog::Accepted || dlgOpen->selectedFiles().isEmpty()) return;
+  abrirMusica(dlgOpen->selectedFiles().constFirst());
+}
+
+// The rhythm dialog starts in the rhythm folder, and then where the last groove it opened
+// lies, so that songs opened in other ways do not lead it away from the grooves.
+void TFormPrincipal::imgStylesClick() {
+  if (!pastaUltimoRitmo.isEmpty()) dlgRitmos->setDirectory(pastaUltimoRitmo);
+  if (dlgRitmos->exec() != QDialog::Accepted || dlgRitmos->selectedFiles().isEmpty()) return;
+  const QString arquivo = dlgRitmos->selectedFiles().constFirst();
+  if (abrirMusica(arquivo)) pastaUltimoRitmo = QFileInfo(arquivo).absolutePath();
+}
+
+void TFormPrincipal::dragEnterEvent(QDragEnterEvent *evento) {
+  if (!arquivoArrastado(evento->mimeData()).isEmpty()) evento->acceptProposedAction();
+}
+
+// The song opens once the drop has ended, so that a message about it does not hold up the
+// program the file came from.
+void TFormPrincipal::dropEvent(QDropEvent *evento) {
+  const QString arquivo = arquivoArrastado(evento->mimeData());
+  if (arquivo.isEmpty()) return;
+  evento->acceptProposedAction();
+  QTimer::singleShot(0, this, [this, arquivo] { abrirMusica(arquivo); });
+}
+
+bool TFormPrincipal::abrirMusica(const QString &arquivo) {
   tempoAtual = 0;
   tkbAndamento->setValue(0);
   lblTime->setText(QStringLiteral("0"));
@@ -42,15 +137,13 @@ void TFormPrincipal::abrirMusica(const QString &arquivo) {
   sequenciador.limparLoop();
   sequenciador.parar();
 
-  // A file that cannot be imported leaves the previous song current, the sequencer halted
-  // at tick 0 and the window as it was.
   try {
     saida.carregarMusica(arquivo);
   } catch (const std::exception &e) {
-    avisarFalhaMidi(QDir::toNativeSeparators(arquivo) + QStringLiteral(": ") +
-                    QString::fromUtf8(e.what()));
-    return;
+    falhaImportacao(arquivo, QString::fromUtf8(e.what()));
+    return false;
   }
+  pastaUltimaMusica = QFileInfo(arquivo).absolutePath();
   const Musica &musica = *GerenciadorMusica::instancia().getMusicaAtual();
   ArquivoConfiguracao &configuracao = ArquivoConfiguracao::instancia();
   GerenciadorIdiomas &idioma = GerenciadorIdiomas::instancia();
@@ -114,8 +207,29 @@ void TFormPrincipal::abrirMusica(const QString &arquivo) {
   // From tick 0 at the sequencer's tempo; the song's tempo events then set it.
   protegido([&] { sequenciador.tocar(); });
   estado = EstadoPlayer::Tocando;
+  return true;
 }
 
-void TFormPrincipal::ckKaraokeClick(bool marcado) {
-  Sequenciador::instancia().setBateriaMuda(marcado);
+// The import has stopped the sequencer at tick 0 and kept the previous song, so the window
+// shows that song stopped, as Stop leaves it: Play starts it again from its beginning. The
+// track list and the setup boxes still belong to it. Without a previous song the window
+// stays as it started.
+void TFormPrincipal::falhaImportacao(const QString &arquivo, const QString &detalhe) {
+  if (estado != EstadoPlayer::SemMusica) {
+    TimerPlayer->stop();
+    pararMusica();
+  }
+  QString mensagem = texto("erroLerArquivoMidi");
+  mensagem.replace(QLatin1String("%1"), QDir::toNativeSeparators(arquivo));
+  mensageiro(detalhe.isEmpty() ? mensagem : mensagem + QStringLiteral("\n\n") + detalhe,
+             GerenciadorIdiomas::instancia().getTexto(QStringLiteral("geral"),
+                                                      QStringLiteral("nomeAplicacao")));
+}
+
+void TFormPrincipal::CmbTracksChange(int indice) {
+  if (indice < 0) return;
+  Sequenciador::instancia().selecionarTrilhaBateria(
+      indice == numTrilhasBateria ? -1 : trilhasBateria[static_cast<std::size_t>(indice)]);
+  // No hit of the track shown before stays lit.
+  if (Instrumento *kit = ArquivoConfiguracao::instancia().getInstrumento()) kit->apagarTudo();
 }

@@ -81,6 +81,7 @@ const Chave kTextos[] = {
     {"frmPrincipal", "Voltando"},
     {"frmPrincipal", "msgPlacaDesconfigurada"},
     {"frmPrincipal", "erroAbrirDispositivo"},
+    {"frmPrincipal", "erroLerArquivoMidi"},
     {"frmPrincipal", "closeQuery"},
     // setup dialog
     {"frmSetup", "CheckBox"},

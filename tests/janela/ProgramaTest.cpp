@@ -15,6 +15,7 @@
 #include "JackServer.h"
 #include "JackTestClient.h"
 #include "ProgramaFalso.h"
+#include "QtWait.h"
 #include "ServidorXvfb.h"
 
 using namespace kovrinta::test;
@@ -196,6 +197,53 @@ TEST_F(Programa, PlaysTheSongItIsGivenIntoAJackPortAndClosesThroughTheConfirmati
             QStringLiteral("[geral]\r\ndriver=%1\r\nvolume=80\r\nidioma=English\r\n")
                 .arg(dispositivo)
                 .toStdString());
+}
+
+// The X server repeats a held key (after 660 ms, 25 times a second) as key-up and key-down
+// pairs; the window plays the key once all the same.
+TEST_F(Programa, AKeyHeldOnTheDisplaySoundsOnceThoughTheServerRepeatsItAndCtrlIsThePedal) {
+  JackServer servidor;
+  KOVRINTA_REQUIRE_JACK(servidor);
+  JackTestClient captura("captura", true, false);
+  ASSERT_TRUE(captura.ready());
+  QProcess listar;
+  listar.start(QString(KOVRINTA_PROGRAM_DIR) + "/kovrinta-song", {"--devices"});
+  ASSERT_TRUE(listar.waitForFinished(20000));
+  int dispositivo = -1;
+  for (const QByteArray &linha : listar.readAllStandardOutput().split('\n'))
+    if (linha.contains("captura:in")) dispositivo = linha.split(' ').first().toInt();
+  ASSERT_GE(dispositivo, 0) << "the capture port is not among the devices";
+  programa.escrever(
+      "kovrinta.ini",
+      QStringLiteral("[geral]\ndriver=%1\nidioma=English\n").arg(dispositivo).toUtf8());
+
+  iniciar({});
+  const auto principal = esperarPrincipal();
+  ASSERT_TRUE(principal) << "the main window did not appear";
+  // The device is open once the first show has set the volume on every channel.
+  ASSERT_TRUE(waitFor([&] { return captura.received().size() >= 16; }, 20s));
+  const auto notas = [&] {
+    std::vector<Bytes> n;
+    for (const Bytes &m : captura.received())
+      if (m.size() == 3 && (m[0] & 0xF0) == 0x90) n.push_back(m);
+    return n;
+  };
+  // Without a window manager the keyboard follows the pointer.
+  ASSERT_TRUE(xvfb.xdotool({"mousemove", "--window", principal->id, "400", "250"}));
+  ASSERT_TRUE(xvfb.xdotool({"keydown", "a", "sleep", "1.5", "keyup", "a"}));
+  ASSERT_TRUE(waitFor([&] { return !notas().empty(); }, 10s)) << "the key played nothing";
+  QThread::msleep(300);
+  EXPECT_EQ(notas(), (std::vector<Bytes>{{0x99, 0x26, 0x7F}}));
+
+  ASSERT_TRUE(xvfb.xdotool({"keydown", "Control_L", "sleep", "0.2", "key", "x", "sleep", "0.2",
+                            "keyup", "Control_L", "key", "x"}));
+  ASSERT_TRUE(waitFor([&] { return notas().size() >= 4; }, 10s));
+  QThread::msleep(300);
+  EXPECT_EQ(notas(),
+            (std::vector<Bytes>{
+                {0x99, 0x26, 0x7F}, {0x99, 44, 0x7F}, {0x99, 42, 0x7F}, {0x99, 46, 0x7F}}));
+  processo.kill();
+  terminar();
 }
 
 TEST_F(Programa, AScreenThatIsNotAt96DpiIsRefusedWithItsMessageAndNoWindow) {

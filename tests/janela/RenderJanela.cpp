@@ -1,25 +1,32 @@
 // Renders the main window in each language of the program folder, one PNG per state, so that
 // a person can look at them:
 //
-//   render-janela OUTPUT_FOLDER
+//   render-janela OUTPUT_FOLDER [--docs DOCS_FOLDER]
 //
-// The states: at rest (no song), playing with the kit lit, paused, at a marked loop start,
-// looping, fast-forwarding, stopped, and with each picture button held down. The window
-// runs over the fake MIDI library (which lists three devices and plays nothing) with the
-// rhythm folder's rock groove, whose beats are handed to the sequencer one by one, so every
-// picture shows the same moment of the song. It runs offscreen unless a platform is named
-// (QT_QPA_PLATFORM=xcb under Xvfb: tests/janela/com-xvfb.sh). It fails when a label's text
-// needs more room than its place in the bottom bar has.
+// The states: at rest (no song), a song just opened, playing with the kit lit, paused, at a
+// marked loop start, looping, fast-forwarding, stopped, with the keyboard help open, and with
+// each picture button held down. The window runs over the fake MIDI library (which lists
+// three devices and plays nothing) with the rhythm folder's rock groove, whose beats are
+// handed to the sequencer one by one, so every picture shows the same moment of the song. It
+// runs offscreen unless a platform is named (QT_QPA_PLATFORM=xcb under Xvfb:
+// tests/janela/com-xvfb.sh). It fails when a label's text needs more room than its place in
+// the bottom bar has, or a text of the drum-track list more than the list shows.
+//
+// --docs also writes the screenshots of the tutorial and the help into
+// DOCS_FOLDER/<language>/img/, under the names the pages use (docs/README.md).
 #include <dlfcn.h>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QScreen>
 #include <QStyleFactory>
+#include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 #include <cstdio>
+#include <cstring>
 
 #include "TVxMidi.h"
 #include "config/ArquivoConfiguracao.h"
@@ -36,6 +43,17 @@ namespace {
 struct IdiomaPrevia {
   const char *codigo;
   const char *nome;
+};
+
+// The documents' screenshots: the page's name and the state it shows.
+struct FotoDocumento {
+  const char *nome;
+  const char *estado;
+};
+
+const FotoDocumento fotosDocumentos[] = {
+    {"sem-musica", "rest"}, {"janela", "song-open"},      {"tocando", "playing"},
+    {"loop", "looping"},    {"teclado", "keyboard-help"},
 };
 
 const IdiomaPrevia idiomas[] = {
@@ -82,16 +100,54 @@ void verificar(const TFormPrincipal &janela, const QString &foto) {
     if (rotulo->height() < rotulo->fontMetrics().height())
       falhar(QStringLiteral("%1: %2 is cut at the bottom").arg(foto, QLatin1String(lugar.nome)));
   }
+  // Every text the drum-track list can show: its placeholder, the all-tracks item and the
+  // widest numbered item.
+  const auto *lista = janela.findChild<QComboBox *>(QStringLiteral("CmbTracks"));
+  QStyleOptionComboBox opcao;
+  opcao.initFrom(lista);
+  const int campo =
+      lista->style()
+          ->subControlRect(QStyle::CC_ComboBox, &opcao, QStyle::SC_ComboBoxEditField, lista)
+          .width();
+  GerenciadorIdiomas &idioma = GerenciadorIdiomas::instancia();
+  const QString secao = QStringLiteral("frmPrincipal");
+  for (const QString &texto :
+       {idioma.getTexto(secao, QStringLiteral("CmbTracksText")),
+        idioma.getTexto(secao, QStringLiteral("BateriaTodas")),
+        idioma.getTexto(secao, QStringLiteral("Bateria")) + QStringLiteral("16")}) {
+    const int largura = lista->fontMetrics().horizontalAdvance(texto);
+    if (largura > campo)
+      falhar(QStringLiteral("%1: CmbTracks \"%2\" needs %3 pixels, has %4")
+                 .arg(foto, texto)
+                 .arg(largura)
+                 .arg(campo));
+  }
 }
 
-void fotografar(TFormPrincipal &janela, const QDir &pasta, const QString &arquivo) {
-  QCoreApplication::processEvents();
-  verificar(janela, arquivo);
-  const QString caminho = pasta.filePath(arquivo + QStringLiteral(".png"));
-  if (!janela.grab().toImage().save(caminho, "PNG"))
+// Where the documents' screenshots go: DOCS_FOLDER/<language>/img; empty without --docs.
+QString pastaDocumentos;
+
+void salvar(const QImage &foto, const QString &caminho) {
+  if (!foto.save(caminho, "PNG"))
     falhar(QStringLiteral("cannot write %1").arg(caminho));
   else
     std::printf("%s\n", qPrintable(caminho));
+}
+
+void fotografar(TFormPrincipal &janela, const QDir &pasta, const QString &codigo,
+                const QString &estado) {
+  QCoreApplication::processEvents();
+  const QString arquivo = codigo + u'-' + estado;
+  verificar(janela, arquivo);
+  const QImage foto = janela.grab().toImage();
+  salvar(foto, pasta.filePath(arquivo + QStringLiteral(".png")));
+  if (pastaDocumentos.isEmpty()) return;
+  for (const FotoDocumento &d : fotosDocumentos) {
+    if (estado != QLatin1String(d.estado)) continue;
+    const QDir img(QDir(pastaDocumentos).filePath(codigo + QStringLiteral("/img")));
+    if (!QDir().mkpath(img.path())) falhar(QStringLiteral("cannot create %1").arg(img.path()));
+    salvar(foto, img.filePath(QLatin1String(d.nome) + QStringLiteral(".png")));
+  }
 }
 
 void clicar(TFormPrincipal &janela, int tag) {
@@ -120,22 +176,25 @@ void renderizar(const QDir &pasta, const QString &codigo) {
   janela.show();
   if (!QTest::qWaitForWindowExposed(&janela)) falhar(QStringLiteral("the window was not shown"));
   QTest::qWait(50);
-  const QString prefixo = codigo + u'-';
-  fotografar(janela, pasta, prefixo + QStringLiteral("rest"));
+  fotografar(janela, pasta, codigo, QStringLiteral("rest"));
 
-  janela.abrirMusica(QStringLiteral(KOVRINTA_PROGRAM_DIR "/ritmos/rock-110.mid"));
+  if (!janela.abrirMusica(QStringLiteral(KOVRINTA_PROGRAM_DIR "/ritmos/rock-110.mid")))
+    falhar(QStringLiteral("the groove did not open"));
+  // Its first tick, played at once after the opening, sets the tempo that the window shows.
+  Sequenciador::instancia().processarTick();
+  fotografar(janela, pasta, codigo, QStringLiteral("song-open"));
   for (int i = 0; i < 64 * 8; ++i) Sequenciador::instancia().processarTick();
   tocarAteAcender(4);
-  fotografar(janela, pasta, prefixo + QStringLiteral("playing"));
+  fotografar(janela, pasta, codigo, QStringLiteral("playing"));
   clicar(janela, TFormPrincipal::tagPause);
-  fotografar(janela, pasta, prefixo + QStringLiteral("paused"));
+  fotografar(janela, pasta, codigo, QStringLiteral("paused"));
   clicar(janela, TFormPrincipal::tagPause);
   clicar(janela, TFormPrincipal::tagRepeat);
-  fotografar(janela, pasta, prefixo + QStringLiteral("loop-start"));
+  fotografar(janela, pasta, codigo, QStringLiteral("loop-start"));
   for (int i = 0; i < 64 * 4; ++i) Sequenciador::instancia().processarTick();
   clicar(janela, TFormPrincipal::tagRepeat);
   tocarAteAcender(3);
-  fotografar(janela, pasta, prefixo + QStringLiteral("looping"));
+  fotografar(janela, pasta, codigo, QStringLiteral("looping"));
   clicar(janela, TFormPrincipal::tagPlay);
 
   // Held down: fast-forward with its status, then every button in turn, each released
@@ -144,17 +203,27 @@ void renderizar(const QDir &pasta, const QString &codigo) {
   QTest::mousePress(janela.windowHandle(), Qt::LeftButton, {},
                     janela.getImagemBotao(TFormPrincipal::tagFF)->geometry().center());
   QTest::qWait(250);
-  fotografar(janela, pasta, prefixo + QStringLiteral("fast-forward"));
+  fotografar(janela, pasta, codigo, QStringLiteral("fast-forward"));
   QTest::mouseRelease(janela.windowHandle(), Qt::LeftButton, {}, fora);
   clicar(janela, TFormPrincipal::tagPause);
   for (int tag = 0; tag < TFormPrincipal::numImagensBotoes; tag += 2) {
     Imagem *botao = janela.getImagemBotao(tag);
     QTest::mousePress(janela.windowHandle(), Qt::LeftButton, {}, botao->geometry().center());
-    fotografar(janela, pasta, prefixo + QStringLiteral("held-") + botao->objectName().mid(3));
+    fotografar(janela, pasta, codigo, QStringLiteral("held-") + botao->objectName().mid(3));
     QTest::mouseRelease(janela.windowHandle(), Qt::LeftButton, {}, fora);
   }
   clicar(janela, TFormPrincipal::tagStop);
-  fotografar(janela, pasta, prefixo + QStringLiteral("stopped"));
+  fotografar(janela, pasta, codigo, QStringLiteral("stopped"));
+
+  // The keyboard help, opened and closed with the mouse as a user would.
+  const auto *pequeno = janela.findChild<QWidget *>(QStringLiteral("panelTecladoPequeno"));
+  const auto *fechar = janela.findChild<QWidget *>(QStringLiteral("btnFecharAjudaAtalhos"));
+  QTest::mouseClick(janela.windowHandle(), Qt::LeftButton, {}, pequeno->geometry().center());
+  if (pequeno->isVisible()) falhar(QStringLiteral("the small keyboard did not open the help"));
+  fotografar(janela, pasta, codigo, QStringLiteral("keyboard-help"));
+  QTest::mouseClick(janela.windowHandle(), Qt::LeftButton, {},
+                    fechar->mapTo(&janela, fechar->rect().center()));
+  if (!pequeno->isVisible()) falhar(QStringLiteral("the close button did not close the help"));
   FormSetup = nullptr;
 }
 
@@ -165,10 +234,12 @@ int main(int argc, char **argv) {
   QApplication app(argc, argv);
   if (QStyle *estilo = QStyleFactory::create(QStringLiteral("Fusion")))
     QApplication::setStyle(estilo);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: render-janela OUTPUT_FOLDER\n");
+  const bool comDocumentos = argc == 4 && std::strcmp(argv[2], "--docs") == 0;
+  if (argc != 2 && !comDocumentos) {
+    std::fprintf(stderr, "usage: render-janela OUTPUT_FOLDER [--docs DOCS_FOLDER]\n");
     return 2;
   }
+  if (comDocumentos) pastaDocumentos = QString::fromLocal8Bit(argv[3]);
   const QDir pasta(QString::fromLocal8Bit(argv[1]));
   if (!QDir().mkpath(pasta.path())) {
     std::fprintf(stderr, "render-janela: cannot create %s\n", argv[1]);
