@@ -46,6 +46,15 @@ bool lerInteiro(const LeitorIni &ini, const QString &chave, const QString &padra
   return ok;
 }
 
+// The reader takes one pair of enclosing quotes off a value; a name that itself begins and ends
+// with the same quote gets one more pair, so that it reads back as it was.
+QString valorGravado(const QString &valor) {
+  if (valor.size() >= 2 && (valor.front() == u'"' || valor.front() == u'\'') &&
+      valor.back() == valor.front())
+    return valor.front() + valor + valor.back();
+  return valor;
+}
+
 }  // namespace
 
 ArquivoConfiguracao &ArquivoConfiguracao::instancia() {
@@ -133,10 +142,11 @@ void ArquivoConfiguracao::salvar() {
   if (caminhoEscrita.isEmpty()) return;
   try {
     if (!QDir().mkpath(pastaEscrita)) return;
-    const QByteArray conteudo = (QStringLiteral("[geral]\r\ndriver=") + QString::number(driver) +
-                                 QStringLiteral("\r\nvolume=") + QString::number(volume) +
-                                 QStringLiteral("\r\nidioma=") + idioma + QStringLiteral("\r\n"))
-                                    .toUtf8();
+    const QByteArray conteudo =
+        (QStringLiteral("[geral]\r\ndriver=") + QString::number(driver) +
+         QStringLiteral("\r\nvolume=") + QString::number(volume) + QStringLiteral("\r\nidioma=") +
+         valorGravado(idioma) + QStringLiteral("\r\n"))
+            .toUtf8();
     // QSaveFile writes a temporary file in the same folder and renames it over the old one
     // on commit; until then the old file is untouched.
     QSaveFile arquivo(caminhoEscrita);

@@ -152,6 +152,18 @@ TEST_F(ArquivoConfiguracaoTeste, SaveWritesExactlyFourLines) {
   EXPECT_EQ(relido.getIdioma(), QString::fromUtf8("Português (Brasil)"));
 }
 
+// Reading takes one pair of enclosing quotes off a value, so a name that is itself in quotes
+// is saved with one more pair.
+TEST_F(ArquivoConfiguracaoTeste, ALanguageNameInQuotesKeepsThemAcrossASave) {
+  for (const char *nome : {"\"Pirata\"", "'Pirata'", "\"", "\"Pirata'"}) {
+    ASSERT_TRUE(gravar(caminho("Kovrinta.ini"), "[geral]\nidioma='" + QByteArray(nome) + "'\n"));
+    ArquivoConfiguracao configuracao(localEm(pasta.path()));
+    ASSERT_EQ(configuracao.getIdioma(), QString(nome));
+    configuracao.salvar();
+    EXPECT_EQ(ArquivoConfiguracao(localEm(pasta.path())).getIdioma(), QString(nome));
+  }
+}
+
 TEST_F(ArquivoConfiguracaoTeste, SaveWhereNothingCanBeWrittenChangesNothing) {
   // A path below a regular file cannot become a folder, not even for root.
   const QByteArray bloqueio = "not a folder";
