@@ -46,12 +46,15 @@ bool lerInteiro(const LeitorIni &ini, const QString &chave, const QString &padra
   return ok;
 }
 
-// The reader takes one pair of enclosing quotes off a value; a name that itself begins and ends
-// with the same quote gets one more pair, so that it reads back as it was.
+// Reading strips blanks and tabs around a value, then one pair of enclosing quotes, so a name
+// read from quotes can begin or end with blanks or quotes of its own. Such a name is written in
+// double quotes, so that it reads back as it was; any other is written as it is.
 QString valorGravado(const QString &valor) {
-  if (valor.size() >= 2 && (valor.front() == u'"' || valor.front() == u'\'') &&
-      valor.back() == valor.front())
-    return valor.front() + valor + valor.back();
+  if (valor.isEmpty()) return valor;
+  const auto branco = [](QChar c) { return c == u' ' || c == u'\t'; };
+  const bool entreAspas = valor.size() >= 2 && (valor.front() == u'"' || valor.front() == u'\'') &&
+                          valor.back() == valor.front();
+  if (entreAspas || branco(valor.front()) || branco(valor.back())) return u'"' + valor + u'"';
   return valor;
 }
 

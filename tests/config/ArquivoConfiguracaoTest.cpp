@@ -152,10 +152,11 @@ TEST_F(ArquivoConfiguracaoTeste, SaveWritesExactlyFourLines) {
   EXPECT_EQ(relido.getIdioma(), QString::fromUtf8("Português (Brasil)"));
 }
 
-// Reading takes one pair of enclosing quotes off a value, so a name that is itself in quotes
-// is saved with one more pair.
-TEST_F(ArquivoConfiguracaoTeste, ALanguageNameInQuotesKeepsThemAcrossASave) {
-  for (const char *nome : {"\"Pirata\"", "'Pirata'", "\"", "\"Pirata'"}) {
+// Reading strips blanks around a value, then one pair of enclosing quotes: a name read from
+// quotes keeps its own quotes and blanks across a save.
+TEST_F(ArquivoConfiguracaoTeste, ALanguageNameReadFromQuotesStaysTheSameAcrossASave) {
+  for (const char *nome :
+       {"\"Pirata\"", "'Pirata'", "\"", "\"Pirata'", " Pirata", "Pirata\t", " \"Pirata\" "}) {
     ASSERT_TRUE(gravar(caminho("Kovrinta.ini"), "[geral]\nidioma='" + QByteArray(nome) + "'\n"));
     ArquivoConfiguracao configuracao(localEm(pasta.path()));
     ASSERT_EQ(configuracao.getIdioma(), QString(nome));
