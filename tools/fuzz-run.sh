@@ -74,14 +74,16 @@ max_len_of() {
 }
 
 run_one() {
-  local target=$1 work=$build/fuzz/$1 dir dirs=()
+  local target=$1 work=$build/fuzz/$1 dir dirs=() options=()
   mkdir -p "$work/corpus" "$work/findings"
   for dir in $(seeds_of "$target"); do
     [ -d "$dir" ] && dirs+=("$dir")
   done
+  # The words of a file format the fuzzer cannot learn from comparisons made inside Qt.
+  [ -f "$top/fuzz/$target.dict" ] && options+=(-dict="$top/fuzz/$target.dict")
   if ! "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -max_len="$(max_len_of "$target")" -print_final_stats=1 -artifact_prefix="$work/findings/" \
-    "$work/corpus" "${dirs[@]}" >"$work/fuzz.log" 2>&1; then
+    "${options[@]}" "$work/corpus" "${dirs[@]}" >"$work/fuzz.log" 2>&1; then
     echo "fuzz $target: FINDING, kept in $work/findings"
     tail -60 "$work/fuzz.log"
     return 1
