@@ -20,7 +20,8 @@ int fuzzImportacao(const uint8_t *dados, size_t tamanho);
 // holds exactly its four lines.
 int fuzzConfiguracao(const uint8_t *dados, size_t tamanho);
 // A language: the bytes up to the first zero byte are its .idm, the rest its .dat; discovery,
-// carregarIdioma, then getTexto and getImagem for every section and key the text holds.
+// carregarIdioma, then getTexto and getImagem for every section and key the text holds (the
+// first 256; the program's languages have 83).
 int fuzzIdiomas(const uint8_t *dados, size_t tamanho);
 // The JPEG loader: a null picture or one within the loader's size limit.
 int fuzzJpeg(const uint8_t *dados, size_t tamanho);

@@ -1,8 +1,8 @@
 // A language from untrusted files: discovery reads its .idm with INI rules, carregarIdioma
-// reads it with the language rules, and every section and key the text holds is looked up as
-// a text and as a picture. A text's only line ends are the CR LF pairs of the file's "#",
-// pictures are null or within the loader's size limit, and the corrupted-file message comes
-// at most once.
+// reads it with the language rules, and the sections and keys the text holds (the first 256)
+// are looked up as texts and as pictures. A text's only line ends are the CR LF pairs of the
+// file's "#", pictures are null or within the loader's size limit, and the corrupted-file
+// message comes at most once.
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -20,6 +20,9 @@
 namespace kovrinta::fuzz {
 
 namespace {
+
+// Lookups per input: each walks the whole text, and a window makes a few dozen.
+constexpr size_t consultasMaximas = 256;
 
 void gravar(const QString &caminho, const QByteArray &bytes) {
   QFile arquivo(caminho);
@@ -79,7 +82,9 @@ int fuzzIdiomas(const uint8_t *dados, size_t tamanho) {
   if (gerenciador.carregarIdioma(1) != nullptr)
     falhar("idiomas", "an index beyond the list loaded");
 
-  for (const auto &[secao, chave] : chavesDe(texto)) {
+  auto chaves = chavesDe(texto);
+  if (chaves.size() > consultasMaximas) chaves.resize(consultasMaximas);
+  for (const auto &[secao, chave] : chaves) {
     QString valor = gerenciador.getTexto(secao, chave);
     valor.remove(QStringLiteral("\r\n"));
     if (valor.contains(u'\r') || valor.contains(u'\n'))
