@@ -12,8 +12,10 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=
   -DKOVRINTA_SANITIZE=ON -DKOVRINTA_BUILD_FUZZ=ON
 cmake --build build-asan
 
-# A report of undefined behaviour names the calls that led to it.
+# A report of undefined behaviour names the calls that led to it; leaks of system libraries
+# that are not Kovrinta's are left out of the leak reports.
 export UBSAN_OPTIONS=print_stacktrace=1
+export LSAN_OPTIONS=suppressions=$PWD/tools/lsan-suppressions.txt:print_suppressions=0
 # One test at a time: slowed down by the sanitizers, a JACK client sharing the cores with
 # another test misses cycles of the dummy server, which then drops its MIDI messages.
 (cd build-asan && ctest --output-on-failure --no-tests=error -j 1 "$@")
