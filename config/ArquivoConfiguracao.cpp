@@ -46,6 +46,18 @@ bool lerInteiro(const LeitorIni &ini, const QString &chave, const QString &padra
   return ok;
 }
 
+// Reading strips blanks and tabs around a value, then one pair of enclosing quotes, so a name
+// read from quotes can begin or end with blanks or quotes of its own. Such a name is written in
+// double quotes, so that it reads back as it was; any other is written as it is.
+QString valorGravado(const QString &valor) {
+  if (valor.isEmpty()) return valor;
+  const auto branco = [](QChar c) { return c == u' ' || c == u'\t'; };
+  const bool entreAspas = valor.size() >= 2 && (valor.front() == u'"' || valor.front() == u'\'') &&
+                          valor.back() == valor.front();
+  if (entreAspas || branco(valor.front()) || branco(valor.back())) return u'"' + valor + u'"';
+  return valor;
+}
+
 }  // namespace
 
 ArquivoConfiguracao &ArquivoConfiguracao::instancia() {
@@ -133,10 +145,11 @@ void ArquivoConfiguracao::salvar() {
   if (caminhoEscrita.isEmpty()) return;
   try {
     if (!QDir().mkpath(pastaEscrita)) return;
-    const QByteArray conteudo = (QStringLiteral("[geral]\r\ndriver=") + QString::number(driver) +
-                                 QStringLiteral("\r\nvolume=") + QString::number(volume) +
-                                 QStringLiteral("\r\nidioma=") + idioma + QStringLiteral("\r\n"))
-                                    .toUtf8();
+    const QByteArray conteudo =
+        (QStringLiteral("[geral]\r\ndriver=") + QString::number(driver) +
+         QStringLiteral("\r\nvolume=") + QString::number(volume) + QStringLiteral("\r\nidioma=") +
+         valorGravado(idioma) + QStringLiteral("\r\n"))
+            .toUtf8();
     // QSaveFile writes a temporary file in the same folder and renames it over the old one
     // on commit; until then the old file is untouched.
     QSaveFile arquivo(caminhoEscrita);

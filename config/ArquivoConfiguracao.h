@@ -78,9 +78,11 @@ class ArquivoConfiguracao {
   void instrumentoParaTestes(Instrumento *outro) { instrumento = outro; }
 
   // Replaces the file by exactly "[geral]", "driver=", "volume=", "idioma=" lines (CR LF,
-  // UTF-8). The new text is written beside the old file and renamed over it, so a failure
-  // at any point (unwritable folder, full disk) leaves the old file whole; failures are
-  // ignored and the settings in memory stay as they are. Never throws.
+  // UTF-8); a language name that reading would change (one in quotes, or with blanks at an
+  // end) is written in double quotes, which reading takes off.
+  // The new text is written beside the old file and renamed over it, so a failure at any
+  // point (unwritable folder, full disk) leaves the old file whole; failures are ignored and
+  // the settings in memory stay as they are. Never throws.
   void salvar();
 
   // Test seam: called after the new text is written and before it replaces the old file;

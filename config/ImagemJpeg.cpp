@@ -23,9 +23,9 @@ QImage decodificarJpeg(const QByteArray &dados) {
   if (tjDecompressHeader3(tj.get(), origem, tamanho, &largura, &altura, &subamostragem, &cores) !=
       0)
     return {};
-  if (largura <= 0 || altura <= 0) return {};
+  if (largura <= 0 || altura <= 0 || largura > ladoMaximoJpeg || altura > ladoMaximoJpeg) return {};
 
-  // QImage reports a failed allocation (an absurd size in a damaged header) as null.
+  // A failed allocation (memory exhausted) gives a null QImage.
   QImage imagem(largura, altura, QImage::Format_RGBX8888);
   if (imagem.isNull()) return {};
   if (tjDecompress2(tj.get(), origem, tamanho, imagem.bits(), largura,

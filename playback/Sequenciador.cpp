@@ -1,6 +1,7 @@
 #include "playback/Sequenciador.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "EVxMidiException.h"
 #include "TVxMidi.h"
@@ -188,6 +189,12 @@ void Sequenciador::processarTick() {
   if (loopAtivo && posicao == fimLoop) {
     posicao = inicioLoop;
     acertarAndamento();
+  }
+  // No tick follows the last one a position can hold (a file's huge delta times put events
+  // there): playback ends on it.
+  if (posicao == std::numeric_limits<int>::max()) {
+    interromper();
+    return;
   }
   ++posicao;
 }

@@ -152,6 +152,19 @@ TEST_F(ArquivoConfiguracaoTeste, SaveWritesExactlyFourLines) {
   EXPECT_EQ(relido.getIdioma(), QString::fromUtf8("Português (Brasil)"));
 }
 
+// Reading strips blanks around a value, then one pair of enclosing quotes: a name read from
+// quotes keeps its own quotes and blanks across a save.
+TEST_F(ArquivoConfiguracaoTeste, ALanguageNameReadFromQuotesStaysTheSameAcrossASave) {
+  for (const char *nome :
+       {"\"Pirata\"", "'Pirata'", "\"", "\"Pirata'", " Pirata", "Pirata\t", " \"Pirata\" "}) {
+    ASSERT_TRUE(gravar(caminho("Kovrinta.ini"), "[geral]\nidioma='" + QByteArray(nome) + "'\n"));
+    ArquivoConfiguracao configuracao(localEm(pasta.path()));
+    ASSERT_EQ(configuracao.getIdioma(), QString(nome));
+    configuracao.salvar();
+    EXPECT_EQ(ArquivoConfiguracao(localEm(pasta.path())).getIdioma(), QString(nome));
+  }
+}
+
 TEST_F(ArquivoConfiguracaoTeste, SaveWhereNothingCanBeWrittenChangesNothing) {
   // A path below a regular file cannot become a folder, not even for root.
   const QByteArray bloqueio = "not a folder";

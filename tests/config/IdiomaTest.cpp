@@ -3,10 +3,12 @@
 
 #include <QTemporaryDir>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "ArquivosTeste.h"
 #include "config/Idioma.h"
+#include "config/ImagemJpeg.h"
 
 using kovrinta::test::dadoTeste;
 using kovrinta::test::fazerJpeg;
@@ -203,6 +205,36 @@ TEST_F(IdiomaTeste, DamagedOffsetsAndPictureFile) {
         criar("[p]\nbom=4," + n + "\nnegativo=-1," + n + "\nzero=4,0\ncortado=4," + curto + "\n");
     mensagens.clear();
     EXPECT_TRUE(outro->getImagem("p", chave).isNull()) << chave;
+    EXPECT_EQ(mensagens.size(), 1u) << chave;
+  }
+}
+
+// A header may declare up to 65535 x 65535 pixels; a side beyond what the windows can show is
+// refused before the pixels take memory, and the language reports the picture as corrupted.
+TEST_F(IdiomaTeste, APictureLargerThanTheProgramCanShowIsCorrupted) {
+  // 64000 x 64000 in 25 bytes: the header asks for 16 GB before any data is decoded.
+  const QByteArray enorme =
+      QByteArray::fromHex("ffd8ffc0000b08fa00fa0001011100ffda0008010100003f00");
+  const QByteArray largo = fazerJpeg(ladoMaximoJpeg + 1, 1, Qt::red);
+  const QByteArray alto = fazerJpeg(1, ladoMaximoJpeg + 1, Qt::red);
+  const QByteArray maior = fazerJpeg(ladoMaximoJpeg, ladoMaximoJpeg, Qt::blue);
+  ASSERT_FALSE(largo.isEmpty() || alto.isEmpty() || maior.isEmpty());
+  EXPECT_EQ(decodificarJpeg(maior).size(), QSize(ladoMaximoJpeg, ladoMaximoJpeg));
+
+  QByteArray texto = "[p]\n";
+  QByteArray imagens;
+  for (const auto &[chave, jpeg] : {std::pair{"enorme", enorme}, std::pair{"largo", largo},
+                                    std::pair{"alto", alto}, std::pair{"maior", maior}}) {
+    texto += QByteArray(chave) + '=' + QByteArray::number(imagens.size()) + ',' +
+             QByteArray::number(jpeg.size()) + '\n';
+    imagens += jpeg;
+  }
+  for (const char *chave : {"enorme", "largo", "alto"}) {
+    auto idioma = criar(texto, imagens);
+    mensagens.clear();
+    EXPECT_TRUE(idioma->getImagem("p", chave).isNull()) << chave;
+    EXPECT_EQ(mensagens.size(), 1u) << chave;
+    EXPECT_EQ(idioma->getImagem("p", "maior").size(), QSize(ladoMaximoJpeg, ladoMaximoJpeg));
     EXPECT_EQ(mensagens.size(), 1u) << chave;
   }
 }

@@ -283,6 +283,9 @@ TEST_F(SyncTimerTest, PauseHoldsBeatsAndRestartContinuesThePosition) {
   }
   StopSync(sync.handle());
   EXPECT_EQ(GetPosition(sync.handle()), recorder.beats());
+  // The stop is announced from the timer's thread after StopSync returns: counted once it is
+  // in, every notification is either a beat or that one.
+  ASSERT_TRUE(recorder.waitFor(VX_NOTIFY_SYNC_DONE, 1, Clock::now() + kPatience));
   EXPECT_EQ(recorder.count(VX_NOTIFY_SYNC_DONE) + recorder.beats(), recorder.entries().size());
 }
 

@@ -34,6 +34,13 @@ F real(const char *name) {
 uint32_t smfTracks = 0;
 uint32_t smfEvents = 0;
 uint32_t smfServed = 0;
+// The program's static objects made before this library was loaded close their devices at
+// exit after this library's statics are destroyed; from then on nothing is recorded. Set by
+// the object below, which is destroyed before the ones above.
+bool finished = false;
+struct Finish {
+  ~Finish() { finished = true; }
+} finish;
 
 template <class... Args>
 void record(const char *name, Args... args) {
@@ -41,6 +48,7 @@ void record(const char *name, Args... args) {
   line << name;
   ((line << ' ' << static_cast<long long>(args)), ...);
   std::lock_guard guard(lock);
+  if (finished) return;
   calls += line.str() + "\n";
 }
 
