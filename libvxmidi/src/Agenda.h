@@ -26,9 +26,11 @@ struct Scheduled {
   uint8_t bytes[3] = {};
 
   // A note-off (or a note-on of velocity 0): channel * 128 + key; -1 otherwise.
-  // The flush count at its put is older than current (compared so that counts may wrap).
+  // Stamped and waiting for its moment when a flush came: the flush count at its put is older
+  // than current (compared so that counts may wrap). A message put at once was sent as far as
+  // its caller knows (a volume set just before a song loads), so a flush never drops it.
   bool flushedBy(uint32_t current) const {
-    return kind == Kind::Message && static_cast<int32_t>(generation - current) < 0;
+    return kind == Kind::Message && stamped && static_cast<int32_t>(generation - current) < 0;
   }
   int noteOffKey() const;
   int noteOnKey() const;

@@ -63,6 +63,9 @@ struct JackPortOutput::Impl {
   // run, so that a close can wait for both.
   std::atomic<int64_t> unsent{0};
   std::atomic<uint64_t> cycles{0};
+  // Set by the first cycle whose graph holds the port's connection: written before it, a
+  // message would go nowhere.
+  std::atomic<bool> linked{false};
   // Stamped messages put up to this sequence number are dropped (a reset).
   std::atomic<uint64_t> stampedDropped{0};
 
@@ -81,6 +84,14 @@ void JackPortOutput::Impl::cycle(jack_nframes_t frames) {
   clock.cycle(nowNs(), frames);
   void *buffer = jack_port_get_buffer(port, frames);
   jack_midi_clear_buffer(buffer);
+  // On the process thread this reads the graph of this cycle without waiting.
+  if (!linked.load(std::memory_order_relaxed)) {
+    if (jack_port_connected(port) <= 0) {
+      cycles.fetch_add(1, std::memory_order_release);
+      return;
+    }
+    linked.store(true, std::memory_order_release);
+  }
   const double cycleNs = frames * clock.nsPerFrame();
   periodNs.store(static_cast<int64_t>(cycleNs), std::memory_order_relaxed);
 
@@ -156,6 +167,14 @@ JackPortOutput::JackPortOutput(const DeviceInfo &device, std::unique_ptr<Notifie
       jack_connect(impl_->client, jack_port_name(impl_->port), device.portName.c_str());
   if (connected != 0 && connected != EEXIST)
     fail(VX_OPEN_PORT_REFUSED, "cannot connect to MIDI port " + device.portName);
+  // The first messages of a song (its volumes, its programs) must reach the port: the device
+  // is open once a cycle runs with the connection, which takes a graph change of the server.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (!impl_->linked.load(std::memory_order_acquire) &&
+         std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::microseconds(500));
+  // A server that never shows it still gets the messages, rather than a queue that fills.
+  impl_->linked.store(true, std::memory_order_release);
 }
 
 // The messages not yet written (the reset of a close, the last ones of a song) still go out:

@@ -407,6 +407,30 @@ TEST_F(JackPortsTest, ImmediateMessagesGoAheadOfStampedOnesAndAResetDropsTheWait
   EXPECT_EQ(std::count(all.begin(), all.end(), Bytes{0x93, 64, 90}), 0);
 }
 
+TEST_F(JackPortsTest, AFlushRightAfterOpeningKeepsWhatWasPutAtOnceAndDropsTheStampedOnes) {
+  TestClient client("vxtest-flush", true, false);
+  ASSERT_TRUE(client.ready());
+  const auto device = indexOf(outputDescriptions(), "JACK " + client.inputName());
+  ASSERT_TRUE(device);
+  OutHandle out{OpenMidiOut(nullptr, *device, 0, 0)};
+  ASSERT_GT(out.value, VX_HANDLE_FAILED_MAX);
+  // The window's volume on every channel, then a song loads: its reset and flush come before
+  // any cycle may have taken the volumes.
+  std::vector<Bytes> volumes;
+  for (uint8_t channel = 0; channel < 16; ++channel) {
+    volumes.push_back({static_cast<uint8_t>(0xB0 | channel), 7, 101});
+    const VxMidiEvent event = eventOf(volumes.back());
+    ASSERT_EQ(PutMidiOut(out.value, &event), VX_OK);
+  }
+  const VxMidiEvent stamped = eventOf({0x99, 38, 127});
+  ASSERT_EQ(VxPutMidiOutAt(out.value, &stamped, steadyNs() + 300'000'000), VX_OK);
+  FlushMidiOut(out.value);
+  ASSERT_TRUE(client.waitForReceived(16, std::chrono::milliseconds(1500)))
+      << "the volumes were lost";
+  std::this_thread::sleep_for(500ms);
+  EXPECT_TRUE(sameMessages(volumes, client.received()));
+}
+
 TEST_F(JackPortsTest, JackDeviceListsLeaveOutOwnPortsAndFitDescriptions) {
   TestClient client("vxtest-lists", true, true);
   ASSERT_TRUE(client.ready());
