@@ -2,8 +2,14 @@
 
 #include <cstdio>
 
+#include "shell/RepeticaoTeclado.h"
+
+// A held key of the play-along must strike once: on X11 the server is asked to repeat it
+// without releasing it in between.
 AplicacaoKovrinta::AplicacaoKovrinta(int &argc, char **argv)
-    : QApplication(argc, argv), mensageiro(mostrarMensagem) {}
+    : QApplication(argc, argv), mensageiro(mostrarMensagem) {
+  pedirRepeticaoSemSoltura();
+}
 
 bool AplicacaoKovrinta::notify(QObject *receptor, QEvent *evento) {
   try {

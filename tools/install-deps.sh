@@ -10,6 +10,8 @@ packages=(
   build-essential cmake pkg-config ninja-build clang-format
   # toolkit and libraries
   qt6-base-dev qt6-svg-dev libgl-dev
+  # X11: how the X server repeats held keys (its keyboard extension)
+  libxcb1-dev libxcb-xkb-dev
   libfluidsynth-dev librtmidi-dev libjack-jackd2-dev libasound2-dev
   libturbojpeg0-dev
   # the windows' font (DejaVu Sans) and the condensed one the language pictures use
