@@ -130,12 +130,17 @@ TEST(TocarRitmosJack, EveryGroovePlaysToItsEndWithEveryMessageInOrder) {
         });
       },
       std::chrono::duration_cast<std::chrono::milliseconds>(prazo));
+  // A play still running is named with the last beat it printed.
+  std::string naoTerminaram;
   for (Reproducao &r : reproducoes)
     if (r.processo->state() != QProcess::NotRunning) {
       r.processo->kill();
       r.processo->waitForFinished(5000);
+      const QByteArray saida = r.processo->readAllStandardError();
+      naoTerminaram += "\n" + r.nome.toStdString() + ": " +
+                       saida.mid(saida.lastIndexOf('\r') + 1).trimmed().toStdString();
     }
-  ASSERT_TRUE(terminaram) << "a play did not end";
+  ASSERT_TRUE(terminaram) << "plays that did not end:" << naoTerminaram;
 
   // The last messages leave with the port's next cycles.
   waitFor(
