@@ -17,7 +17,7 @@ static_assert(DeviceInfo::alsaApi == RtMidi::LINUX_ALSA && DeviceInfo::jackApi =
 
 namespace {
 
-// The client name of every RtMidi object of the library; JACK makes it "Kovrinta-01" and
+// The client name of every MIDI client of the library; JACK makes it "Kovrinta-01" and
 // so on when it is taken.
 constexpr const char *kClientName = "Kovrinta";
 
@@ -25,34 +25,10 @@ constexpr std::size_t kDescriptionBytes = 31;
 
 void keepQuiet(RtMidiError::Type, const std::string &, void *) {}
 
-// True when a JACK server answers now. RtMidi's JACK backend connects in its constructor,
-// before an error callback can be installed, and prints a warning when no server runs;
-// this probe keeps that from happening. JackNoStartServer: listing devices never starts
-// a server.
-bool jackAnswers() {
-  silenceJack();
-  jack_status_t status{};
-  jack_client_t *client = jack_client_open(kClientName, JackNoStartServer, &status);
-  if (!client) return false;
-  jack_client_close(client);
-  return true;
-}
-
 // True when the ALSA sequencer can be opened; without this check libasound and RtMidi
 // print their failures on machines without /dev/snd.
 bool alsaAnswers() {
   return access("/dev/snd/seq", R_OK | W_OK) == 0;
-}
-
-bool apiAnswers(RtMidi::Api api) {
-  switch (api) {
-    case RtMidi::LINUX_ALSA:
-      return alsaAnswers();
-    case RtMidi::UNIX_JACK:
-      return jackAnswers();
-    default:
-      return false;
-  }
 }
 
 // True for "Kovrinta", and "Kovrinta-NN" as JACK renames a second client of that name.
@@ -98,27 +74,52 @@ std::string describePort(RtMidi::Api api, const std::string &portName) {
   return fitDescription(portName);
 }
 
-// Appends the ports of api that Midi (RtMidiOut or RtMidiIn) can connect to.
+DeviceInfo portDevice(RtMidi::Api api, const std::string &name) {
+  DeviceInfo device;
+  device.kind = DeviceInfo::Kind::Port;
+  device.description = describePort(api, name);
+  device.api = static_cast<int>(api);
+  device.portName = name;
+  return device;
+}
+
+// Appends the ALSA sequencer ports that Midi (RtMidiOut or RtMidiIn) can connect to.
 template <class Midi>
-void addPorts(RtMidi::Api api, std::vector<DeviceInfo> &devices) {
-  if (!apiAnswers(api)) return;
+void addAlsaPorts(std::vector<DeviceInfo> &devices) {
+  if (!alsaAnswers()) return;
   try {
-    Midi midi(api, kClientName);
+    Midi midi(RtMidi::LINUX_ALSA, kClientName);
     midi.setErrorCallback(keepQuiet);
     const unsigned int count = midi.getPortCount();
     for (unsigned int index = 0; index < count; ++index) {
       const std::string name = midi.getPortName(index);
-      if (name.empty() || isOwnPort(api, name)) continue;
-      DeviceInfo device;
-      device.kind = DeviceInfo::Kind::Port;
-      device.description = describePort(api, name);
-      device.api = static_cast<int>(api);
-      device.portName = name;
-      devices.push_back(std::move(device));
+      if (name.empty() || isOwnPort(RtMidi::LINUX_ALSA, name)) continue;
+      devices.push_back(portDevice(RtMidi::LINUX_ALSA, name));
     }
   } catch (...) {
     // An API that fails while we look adds nothing.
   }
+}
+
+// Appends the JACK MIDI ports of the given direction (JackPortIsInput: those an output sends
+// to), in the server's order. One client lists them and is never activated: a client opened
+// and closed while other clients join the graph can leave libjack's close waiting forever on
+// a lock its notification thread held, and an activated one (as RtMidi's) makes every client
+// of the server handle a graph change. JackNoStartServer: listing never starts a server.
+void addJackPorts(unsigned long direction, std::vector<DeviceInfo> &devices) {
+  silenceJack();
+  jack_status_t status{};
+  jack_client_t *client = jack_client_open(kClientName, JackNoStartServer, &status);
+  if (!client) return;
+  if (const char **ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, direction)) {
+    for (const char **port = ports; *port; ++port) {
+      const std::string name = *port;
+      if (!name.empty() && !isOwnPort(RtMidi::UNIX_JACK, name))
+        devices.push_back(portDevice(RtMidi::UNIX_JACK, name));
+    }
+    jack_free(ports);
+  }
+  jack_client_close(client);
 }
 
 }  // namespace
@@ -137,15 +138,15 @@ std::vector<DeviceInfo> DeviceCatalog::outputs() {
   } catch (...) {
     // Without the soundfont list the ports are still worth listing.
   }
-  addPorts<RtMidiOut>(RtMidi::LINUX_ALSA, devices);
-  addPorts<RtMidiOut>(RtMidi::UNIX_JACK, devices);
+  addAlsaPorts<RtMidiOut>(devices);
+  addJackPorts(JackPortIsInput, devices);
   return devices;
 }
 
 std::vector<DeviceInfo> DeviceCatalog::inputs() {
   std::vector<DeviceInfo> devices;
-  addPorts<RtMidiIn>(RtMidi::LINUX_ALSA, devices);
-  addPorts<RtMidiIn>(RtMidi::UNIX_JACK, devices);
+  addAlsaPorts<RtMidiIn>(devices);
+  addJackPorts(JackPortIsOutput, devices);
   return devices;
 }
 
