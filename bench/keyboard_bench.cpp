@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "timing/Analise.h"
+#include "timing/Dispositivos.h"
 #include "timing/JackRecorder.h"
 #include "timing/ServidorJack.h"
 
@@ -107,19 +108,6 @@ QString janelaPrincipal(const ServidorX &x) {
     QThread::msleep(100);
   }
   return {};
-}
-
-// kovrinta-song's number of the first device whose description starts with inicio, or -1.
-int dispositivo(const QString &programa, const QString &inicio) {
-  QProcess listar;
-  listar.start(programa + "/kovrinta-song", {"--devices"});
-  if (!listar.waitForFinished(20000)) return -1;
-  for (const QByteArray &linha : listar.readAllStandardOutput().split('\n')) {
-    const int espaco = linha.indexOf(' ');
-    if (espaco > 0 && linha.mid(espaco + 1).startsWith(inicio.toUtf8()))
-      return linha.left(espaco).toInt();
-  }
-  return -1;
 }
 
 // A program folder of the run's own, so that the program's settings are written there: the

@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "timing/Analise.h"
+#include "timing/Dispositivos.h"
 #include "timing/EnviadorGrade.h"
 #include "timing/GrooveFile.h"
 #include "timing/JackRecorder.h"
@@ -68,19 +69,6 @@ void notasRecebidas(const JackRecorder &gravador, int note, std::vector<double> 
     quadrosNs.push_back(double(m.frame) * 1e9 / gravador.rate());
     relogioNs.push_back(double(m.wallNs));
   }
-}
-
-// kovrinta-song's device number for a description, or -1.
-int dispositivo(const QString &programa, const QString &inicio) {
-  QProcess listar;
-  listar.start(programa + "/kovrinta-song", {"--devices"});
-  if (!listar.waitForFinished(20000)) return -1;
-  for (const QByteArray &linha : listar.readAllStandardOutput().split('\n')) {
-    const int espaco = linha.indexOf(' ');
-    if (espaco > 0 && linha.mid(espaco + 1).startsWith(inicio.toUtf8()))
-      return linha.left(espaco).toInt();
-  }
-  return -1;
 }
 
 // The beats kovrinta-song handled (ideal, handled), and its late count, from its log.
