@@ -1,6 +1,7 @@
 #include "TVxMidiIn.h"
 
 #include "TVxMidi.h"
+#include "TVxMidiOut.h"
 #include "TVxMidiSync.h"
 #include "TVxMidiTrack.h"
 #include "VxMidiResults.h"
@@ -57,6 +58,28 @@ void TVxMidiIn::Close() {
 const VxMidiEvent *TVxMidiIn::ReadEvent() {
   if (!open_) return nullptr;
   return VxMidi->entries().GetMidiIn(handle_);
+}
+
+int TVxMidiIn::GetNumDevices() const {
+  vxresult::require(VxMidi != nullptr, "No VxMidi");
+  return static_cast<int>(VxMidi->entries().GetNumInDevices());
+}
+
+QString TVxMidiIn::PortName(uint16_t DeviceId) const {
+  vxresult::require(VxMidi != nullptr, "No VxMidi");
+  char name[512] = {};
+  VxMidi->entries().VxGetMidiInName(DeviceId, name, sizeof name);
+  return QString::fromUtf8(name);
+}
+
+bool TVxMidiIn::SetThru(TVxMidiOut *Output, const VxMidiThru *thru) {
+  vxresult::require(open_, "midiIn not open");
+  const uint32_t output = Output && Output->IsOpen() ? Output->Handle() : 0;
+  return VxMidi->entries().VxSetMidiInThru(handle_, output, thru) == VX_OK;
+}
+
+int64_t TVxMidiIn::LastEventNs() const {
+  return open_ ? VxMidi->entries().VxGetMidiInNs(handle_) : 0;
 }
 
 // A track records from one input at a time: the input that had it lets it go first, so that

@@ -13,6 +13,7 @@
 
 class TVxMidi;
 class TVxMidiSync;
+class TVxMidiOut;
 class TVxMidiTrack;
 
 class TVxMidiIn : public QObject {
@@ -45,6 +46,18 @@ class TVxMidiIn : public QObject {
   void Close();
   // The next received event (owned by the library, valid until the next call), or nullptr.
   const VxMidiEvent *ReadEvent();
+  // Number of input devices, looked up now. Needs VxMidi.
+  int GetNumDevices() const;
+  // The full name of input device DeviceId, to find it by again (empty for an unknown one).
+  // Needs VxMidi.
+  QString PortName(uint16_t DeviceId) const;
+  // Plays every hit on Output (none: nullptr) as the library judges it with thru (nullptr:
+  // every event as received, nothing played); true when taken, false when the output cannot
+  // take hits from the library's thread. Throws "midiIn not open".
+  bool SetThru(TVxMidiOut *Output, const VxMidiThru *thru);
+  // When the event ReadEvent last answered arrived, CLOCK_MONOTONIC nanoseconds.
+  int64_t LastEventNs() const;
+
   // Binds track as the recording track: accepted events go to its RecordEvent.
   void AttachTrack(TVxMidiTrack *track);
   // Unbinds the recording track. Throws "track not found" when track is not the bound one.

@@ -55,6 +55,9 @@ struct VxMidiEntries {
   uint32_t (*VxGetSyncRun)(uint32_t handle);
   uint16_t (*VxPutMidiOutAt)(uint32_t handle, const VxMidiEvent *event, int64_t dueNs);
   uint32_t (*VxGetMidiOutLate)(uint32_t handle);
+  uint16_t (*VxSetMidiInThru)(uint32_t input, uint32_t output, const VxMidiThru *thru);
+  int64_t (*VxGetMidiInNs)(uint32_t input);
+  void (*VxGetMidiInName)(uint32_t device, char *name, uint32_t size);
 };
 
 // Name and argument count of each entry, in the order of VxMidiEntries. The exported
@@ -66,7 +69,7 @@ struct VxMidiEntryName {
   int arguments;
 };
 
-inline constexpr std::array<VxMidiEntryName, 40> vxMidiEntryNames{{
+inline constexpr std::array<VxMidiEntryName, 43> vxMidiEntryNames{{
     {"GetVxMidiVersion", 0},
     {"GetNumOutDevices", 0},
     {"GetMidiOutDescription", 2},
@@ -107,6 +110,9 @@ inline constexpr std::array<VxMidiEntryName, 40> vxMidiEntryNames{{
     {"VxGetSyncRun", 1},
     {"VxPutMidiOutAt", 4},
     {"VxGetMidiOutLate", 1},
+    {"VxSetMidiInThru", 3},
+    {"VxGetMidiInNs", 1},
+    {"VxGetMidiInName", 3},
 }};
 
 static_assert(sizeof(VxMidiEntries) == vxMidiEntryNames.size() * sizeof(void (*)()),

@@ -169,6 +169,48 @@ VX_API void CloseMidiIn(uint32_t handle);
  *  next GetMidiIn or CloseMidiIn on this handle. */
 VX_API const VxMidiEvent *GetMidiIn(uint32_t handle);
 
+/** A note of VxMidiThru that is not sounded. */
+#define VX_THRU_NONE 0xFFu
+/** Hits of one note closer together than this are one hit (a flood, a stuck pad): the later
+ *  ones are neither sounded nor delivered. */
+#define VX_RETRIGGER_NS 10000000
+/** The cross-talk guard's window: a hit this soon after a hit on another note at least
+ *  VX_CROSSTALK_RATIO times as loud is taken for that pad's vibration. */
+#define VX_CROSSTALK_NS 5000000
+#define VX_CROSSTALK_RATIO 2
+
+/** How an input plays the hits of a drummer's module on an output (see VxSetMidiInThru). */
+typedef struct VxMidiThru {
+  uint8_t note[128]; /**< the note each received note sounds as, or VX_THRU_NONE */
+  uint8_t hat[128];  /**< non-zero: a hi-hat note, sounded as closedHatNote or openHatNote by
+                          the pedal (controller 4) once the pedal has been heard */
+  uint8_t closedHatNote;
+  uint8_t openHatNote;
+  uint8_t channel;        /**< the channel index the hits sound on, 0..15 */
+  uint8_t minVelocity;    /**< a note-on softer than this is no hit: neither sounded nor delivered */
+  uint8_t closedFrom;     /**< controller 4 at or above this value: the hi-hat is closed */
+  uint8_t pedalInverted;  /**< non-zero: below closedFrom it is closed */
+  uint8_t crossTalkGuard; /**< non-zero: drop cross-talk hits (VX_CROSSTALK_NS) */
+} VxMidiThru;
+
+/** Makes input play every hit it receives on output, from its own thread at the hit's own
+ *  moment: a JACK input on a built-in synthesizer that plays through JACK is rendered at the
+ *  hit's frame in the same cycle; on a JACK port it is written one period later at its frame;
+ *  elsewhere it sounds at once. Hits are thinned (VX_RETRIGGER_NS) and judged by thru; every
+ *  event that passes is delivered by GetMidiIn with data3 = the note it sounded as (0 for
+ *  none). output 0 or thru NULL ends the playing (thru NULL also ends the judging: every event
+ *  is delivered as received). One input plays on an output at a time. Answers VX_OK, or
+ *  VX_REFUSED for an unknown handle, an output played by another input, or an output that
+ *  cannot take hits from another thread (an ALSA sequencer port: the program sends them). */
+VX_API uint16_t VxSetMidiInThru(uint32_t input, uint32_t output, const VxMidiThru *thru);
+/** When the event GetMidiIn last answered arrived, on CLOCK_MONOTONIC in nanoseconds (a JACK
+ *  input's event at its own frame); 0 before the first or for an unknown handle. */
+VX_API int64_t VxGetMidiInNs(uint32_t input);
+/** Copies the full name of input device `device` (no longer than size - 1 bytes, cut at a
+ *  character) into name: the name to find the port by again, without the ALSA address that
+ *  changes when devices are plugged in. An unknown device gives the empty text. */
+VX_API void VxGetMidiInName(uint32_t device, char *name, uint32_t size);
+
 /** Opens a beat timer, stopped, at 500000 us per beat and 96 ticks per quarter note.
  *  reserved must be 0; option1 and option2 are kept and not interpreted. */
 VX_API uint32_t OpenSync(uint32_t reserved, const VxNotifySink *sink, uint16_t option1,

@@ -143,6 +143,26 @@ std::vector<DeviceInfo> DeviceCatalog::outputs() {
   return devices;
 }
 
+std::string DeviceCatalog::stableName(const DeviceInfo &device) {
+  std::string name = device.portName;
+  if (device.api != DeviceInfo::alsaApi) return name;
+  // "Midi Through:Midi Through Port-0 14:0": the last word is the client and port numbers.
+  const std::size_t blank = name.rfind(' ');
+  if (blank == std::string::npos) return name;
+  const std::string_view address = std::string_view(name).substr(blank + 1);
+  const std::size_t colon = address.find(':');
+  const auto digits = [](std::string_view text) {
+    if (text.empty()) return false;
+    for (char c : text)
+      if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    return true;
+  };
+  if (colon != std::string::npos && digits(address.substr(0, colon)) &&
+      digits(address.substr(colon + 1)))
+    name.resize(blank);
+  return name;
+}
+
 std::vector<DeviceInfo> DeviceCatalog::inputs() {
   std::vector<DeviceInfo> devices;
   addAlsaPorts<RtMidiIn>(devices);

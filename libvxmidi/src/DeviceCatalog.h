@@ -32,6 +32,10 @@ class DeviceCatalog {
   // Input devices, looked up now: every MIDI input port of the ALSA sequencer and of JACK.
   static std::vector<DeviceInfo> inputs();
 
+  // The name to find an input port by again: its port name, less the ALSA address (" 20:0")
+  // that changes when devices are plugged in.
+  static std::string stableName(const DeviceInfo &device);
+
   // The General MIDI soundfonts of the system, the default first, each file once.
   static std::vector<std::string> soundfonts();
 };

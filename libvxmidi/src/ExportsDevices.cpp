@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "DeviceCatalog.h"
+#include "InputDevice.h"
+#include "JackPortInput.h"
 #include "JackPortOutput.h"
 #include "MidiMessage.h"
 #include "PortInput.h"
@@ -91,10 +93,17 @@ VX_API void FlushMidiOut(uint32_t handle) {
   sealed([&] { existing<vx::OutputDevice>(handle).flush(); });
 }
 
+// An input that plays on the output is let go first: it keeps its judging and plays nowhere
+// until it is given another output.
 VX_API void CloseMidiOut(uint32_t handle) {
   sealed([&] {
+    auto *output = Registry::instance().find<vx::OutputDevice>(handle);
+    if (!output) return;
+    Registry::instance().forEach<vx::InputDevice>([&](vx::InputDevice &input) {
+      if (input.playsOn(output)) input.setThru(input.thru(), nullptr);
+    });
     auto object = Registry::instance().remove(handle);
-    if (auto *output = dynamic_cast<vx::OutputDevice *>(object.get())) output->reset();
+    output->reset();
   });
 }
 
@@ -145,30 +154,76 @@ VX_API uint32_t OpenMidiIn(const VxNotifySink *sink, uint16_t device, uint32_t s
     if (sync != 0) return VX_OPEN_FAILED;
     if (inputList().empty()) inputList() = vx::DeviceCatalog::inputs();
     if (device >= inputList().size()) return VX_OPEN_NO_DEVICE;
+    const vx::DeviceInfo &info = inputList()[device];
     auto notifier = std::make_unique<vx::Notifier>(sink);
     vx::Notifier *announcer = notifier.get();
-    auto input = std::make_unique<vx::PortInput>(inputList()[device], std::move(notifier));
+    std::unique_ptr<vx::InputDevice> input;
+    if (info.api == vx::DeviceInfo::jackApi)
+      input = std::make_unique<vx::JackPortInput>(info, std::move(notifier));
+    else
+      input = std::make_unique<vx::PortInput>(info, std::move(notifier));
     return registerWith(std::move(input), announcer);
   });
 }
 
 VX_API void StartMidiIn(uint32_t handle) {
-  sealed([&] { existing<vx::PortInput>(handle).start(); });
+  sealed([&] { existing<vx::InputDevice>(handle).start(); });
 }
 
 VX_API void StopMidiIn(uint32_t handle) {
-  sealed([&] { existing<vx::PortInput>(handle).stop(); });
+  sealed([&] { existing<vx::InputDevice>(handle).stop(); });
 }
 
 VX_API void CloseMidiIn(uint32_t handle) {
   sealed([&] {
-    if (Registry::instance().find<vx::PortInput>(handle)) Registry::instance().remove(handle);
+    if (Registry::instance().find<vx::InputDevice>(handle)) Registry::instance().remove(handle);
   });
 }
 
 VX_API const VxMidiEvent *GetMidiIn(uint32_t handle) {
   return sealed(static_cast<const VxMidiEvent *>(nullptr),
-                [&] { return existing<vx::PortInput>(handle).next(); });
+                [&] { return existing<vx::InputDevice>(handle).next(); });
+}
+
+VX_API uint16_t VxSetMidiInThru(uint32_t inputHandle, uint32_t outputHandle,
+                                const VxMidiThru *thru) {
+  return sealed(uint16_t{VX_REFUSED}, [&]() -> uint16_t {
+    auto *input = Registry::instance().find<vx::InputDevice>(inputHandle);
+    if (!input) return VX_REFUSED;
+    vx::OutputDevice *output = nullptr;
+    if (outputHandle != 0 && thru) {
+      output = Registry::instance().find<vx::OutputDevice>(outputHandle);
+      if (!output || !output->takesHits()) return VX_REFUSED;
+      bool taken = false;
+      Registry::instance().forEach<vx::InputDevice>([&](vx::InputDevice &other) {
+        if (&other != input && other.playsOn(output)) taken = true;
+      });
+      if (taken) return VX_REFUSED;
+    }
+    input->setThru(thru, output);
+    return VX_OK;
+  });
+}
+
+VX_API int64_t VxGetMidiInNs(uint32_t handle) {
+  return sealed(int64_t{0}, [&] {
+    auto *input = Registry::instance().find<vx::InputDevice>(handle);
+    return input ? input->lastNs() : int64_t{0};
+  });
+}
+
+VX_API void VxGetMidiInName(uint32_t device, char *name, uint32_t size) {
+  sealed([&] {
+    if (!name || size == 0) return;
+    name[0] = '\0';
+    if (inputList().empty()) inputList() = vx::DeviceCatalog::inputs();
+    if (device >= inputList().size()) return;
+    const std::string text = vx::DeviceCatalog::stableName(inputList()[device]);
+    std::size_t n = std::min<std::size_t>(text.size(), size - 1);
+    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    std::memcpy(name, text.data(), n);
+    name[n] = '\0';
+  });
 }
 
 }  // extern "C"

@@ -4,8 +4,8 @@
 #include "VxMidi.h"
 
 using vx::existing;
-using vx::Registry;
 using vx::registerWith;
+using vx::Registry;
 using vx::sealed;
 
 extern "C" {
@@ -68,8 +68,7 @@ VX_API int32_t ReadMetaEvent(uint32_t handle, uint32_t track, uint8_t type, cons
                              uint32_t *length) {
   return sealed(int32_t{VX_META_ABSENT}, [&]() -> int32_t {
     if (!data || !length) return VX_META_ABSENT;
-    return existing<vx::SmfFile>(handle).readMeta(track, type, data, length) ? 0
-                                                                              : VX_META_ABSENT;
+    return existing<vx::SmfFile>(handle).readMeta(track, type, data, length) ? 0 : VX_META_ABSENT;
   });
 }
 

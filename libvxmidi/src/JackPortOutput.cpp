@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <thread>
 
 #include "Agenda.h"
@@ -55,6 +56,8 @@ struct JackPortOutput::Impl {
 
   // Producer side: the entry lock's holder.
   SpscQueue<Scheduled, kQueueSize> queue;
+  // Hits of the input that plays here, from its own thread: a second producer.
+  SpscQueue<Scheduled, 256> hits;
   uint64_t sequence = 0;
   uint32_t generation = 0;
   std::atomic<uint32_t> flushes{0};
@@ -108,6 +111,12 @@ void JackPortOutput::Impl::cycle(jack_nframes_t frames) {
     }
     if (taken.noteOffKey() >= 0 && !taken.stamped) done += agenda.cancelNoteOns(taken);
     agenda.insert(taken);
+  }
+  while (!agenda.full()) {
+    const Scheduled *entry = hits.front();
+    if (!entry) break;
+    agenda.insert(*entry);
+    hits.pop();
   }
   done += agenda.dropFlushed(current);
   done += agenda.dropStamped(stampedDropped.load(std::memory_order_acquire));
@@ -219,6 +228,23 @@ bool JackPortOutput::queue(const uint8_t *bytes, std::size_t length, int64_t due
   }
   impl_->foundFull.store(true, std::memory_order_release);
   return false;
+}
+
+// A hit is written at its frame one period after it arrived, as a stamped message is, so that
+// every hit waits the same.
+bool JackPortOutput::takeHit(const uint8_t *bytes, std::size_t length, int64_t ns) {
+  Scheduled entry;
+  entry.kind = Scheduled::Kind::Message;
+  entry.stamped = true;
+  entry.dueNs = ns;
+  // After every put of the same moment; never dropped by a reset's count of puts.
+  entry.sequence = std::numeric_limits<uint64_t>::max();
+  entry.generation = impl_->flushes.load(std::memory_order_acquire);
+  entry.length = static_cast<uint8_t>(std::min<std::size_t>(length, 3));
+  std::memcpy(entry.bytes, bytes, entry.length);
+  if (!impl_->hits.push(entry)) return false;
+  impl_->unsent.fetch_add(1, std::memory_order_release);
+  return true;
 }
 
 void JackPortOutput::dropStamped() {

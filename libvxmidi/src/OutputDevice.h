@@ -36,6 +36,16 @@ class OutputDevice : public Object {
   virtual void sendReset(const uint8_t *bytes, std::size_t length) { send(bytes, length, 0); }
 
  public:
+  // Whether takeHit plays hits here.
+  virtual bool takesHits() const { return false; }
+  // Called by the input thread of the one input that plays on this output: plays a hit of
+  // 1 to 3 bytes that arrived at ns on the monotonic clock, with the device's own constant
+  // delay after that moment. No lock, no allocation. False when it cannot (no room).
+  virtual bool takeHit(const uint8_t *bytes, std::size_t length, int64_t ns) {
+    (void)bytes, (void)length, (void)ns;
+    return false;
+  }
+
   // Messages that could not go out at their moment: their stamp had passed when they were
   // put, or the device reached them too late. Any thread.
   virtual uint64_t lateMessages() const { return lateAtPut_; }

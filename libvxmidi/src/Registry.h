@@ -33,6 +33,13 @@ class Registry {
     return it == objects_.end() ? nullptr : dynamic_cast<T *>(it->second.get());
   }
 
+  // Calls visit with every open object of type T, in order of opening.
+  template <class T, class Visit>
+  void forEach(Visit visit) const {
+    for (const auto &entry : objects_)
+      if (auto *object = dynamic_cast<T *>(entry.second.get())) visit(*object);
+  }
+
   // Gives up ownership of the object behind handle (nullptr for an unknown handle).
   std::unique_ptr<Object> remove(uint32_t handle);
 

@@ -7,12 +7,14 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <stdexcept>
 #include <thread>
 
 #include "Agenda.h"
 #include "CycleClock.h"
+#include "JackAudioClient.h"
 #include "NotifyRelay.h"
 #include "OpenFailure.h"
 #include "SpscQueue.h"
@@ -51,26 +53,11 @@ constexpr double kDefaultSampleRate = 48000;
 // buffer. A full queue means the audio thread has not run for a long time (the sound server
 // went away): puts are refused then, and room is announced when it runs again.
 constexpr std::size_t kQueueSize = 4096;
+// Hits a drummer plays between two buffers, and some.
+constexpr std::size_t kHitQueueSize = 256;
 
 // Output buffers FluidSynth's drivers pass at most (stereo dry plus effects per channel).
 constexpr int kMaxBuffers = 16;
-
-struct JackServerInfo {
-  double sampleRate;
-  uint32_t periodFrames;
-};
-
-// A JACK server answers: its rate and period. Never starts one.
-std::optional<JackServerInfo> runningJackServer() {
-  silenceJack();
-  jack_status_t status;
-  jack_client_t *probe = jack_client_open("Kovrinta", JackNoStartServer, &status);
-  if (!probe) return std::nullopt;
-  JackServerInfo info{static_cast<double>(jack_get_sample_rate(probe)),
-                      jack_get_buffer_size(probe)};
-  jack_client_close(probe);
-  return info;
-}
 
 struct SettingsDeleter {
   void operator()(fluid_settings_t *settings) const { delete_fluid_settings(settings); }
@@ -88,8 +75,13 @@ struct SynthOutput::Impl {
   Impl(const std::string &soundfont, std::unique_ptr<Notifier> notifier);
 
   static int render(void *data, int len, int nfx, float *fx[], int nout, float *out[]);
+  static void renderJack(void *data, jack_nframes_t frames, float *left, float *right,
+                         const CycleHit *hits, int count);
+  void renderCycle(int len, int nfx, float *fx[], int nout, float *out[], const CycleHit *hits,
+                   int count);
   void renderPiece(int from, int to, int nfx, float *fx[], int nout, float *out[]);
   void apply(const Scheduled &entry);
+  void applyBytes(const uint8_t *bytes, std::size_t length);
   bool enqueue(Scheduled entry);
 
   std::unique_ptr<Notifier> notifier;
@@ -100,6 +92,8 @@ struct SynthOutput::Impl {
   std::unique_ptr<fluid_settings_t, SettingsDeleter> settings;
   std::unique_ptr<fluid_synth_t, SynthDeleter> synth;
   SpscQueue<Scheduled, kQueueSize> queue;
+  // Hits of the input that plays here from its own thread (takeHit): a second producer.
+  SpscQueue<Scheduled, kHitQueueSize> hits;
   std::atomic<uint32_t> flushes{0};
   std::atomic<bool> foundFull{false};
   // Stamped messages put up to this sequence number are dropped (a reset).
@@ -119,6 +113,8 @@ struct SynthOutput::Impl {
   std::atomic<uint64_t> late{0};
 
   std::unique_ptr<fluid_audio_driver_t, DriverDeleter> driver;
+  // Our own JACK client when a JACK server runs; closed first, as the driver would be.
+  std::unique_ptr<JackAudioClient> jack;
 };
 
 SynthOutput::Impl::Impl(const std::string &soundfont, std::unique_ptr<Notifier> given)
@@ -137,8 +133,11 @@ SynthOutput::Impl::Impl(const std::string &soundfont, std::unique_ptr<Notifier> 
   if (!settings) throw std::runtime_error("cannot create synthesizer settings");
   fluid_settings_t *s = settings.get();
 
-  const std::optional<JackServerInfo> jack = runningJackServer();
-  const double sampleRate = jack ? jack->sampleRate : kDefaultSampleRate;
+  // With a JACK server the synthesizer renders in a client of ours, which can also read a
+  // drummer's input port in the same cycle; FluidSynth's own drivers serve the other servers.
+  auto jackClient = std::make_unique<JackAudioClient>();
+  if (!jackClient->open()) jackClient.reset();
+  const double sampleRate = jackClient ? jackClient->sampleRate() : kDefaultSampleRate;
   fluid_settings_setnum(s, "synth.sample-rate", sampleRate);
   // Only the audio thread calls the synthesizer once audio runs, so it needs no lock.
   fluid_settings_setint(s, "synth.threadsafe-api", 0);
@@ -162,11 +161,16 @@ SynthOutput::Impl::Impl(const std::string &soundfont, std::unique_ptr<Notifier> 
   };
 
   bool opened = false;
-  if (jack) {
-    fluid_settings_setstr(s, "audio.jack.id", "Kovrinta");
-    fluid_settings_setint(s, "audio.jack.autoconnect", 1);
-    fluid_settings_setint(s, "audio.jack.multi", 0);
-    opened = open("jack", static_cast<int>(jack->periodFrames));
+  if (jackClient) {
+    periodFrames = static_cast<int>(jackClient->periodFrames());
+    latencyNs = latencyFor(periodFrames, 1e9 / sampleRate);
+    publishedLatencyNs.store(static_cast<int64_t>(latencyNs));
+    jack = std::move(jackClient);
+    opened = jack->start(&Impl::renderJack, this);
+    if (opened)
+      driverName = "jack";
+    else
+      jack.reset();
   }
   if (!opened) {
     fluid_settings_setint(s, "audio.period-size", kPulsePeriodFrames);
@@ -193,6 +197,21 @@ int SynthOutput::Impl::render(void *data, int len, int nfx, float *fx[], int nou
   if (len <= 0 || nout < 2) return FLUID_OK;
   nout = std::min(nout - nout % 2, kMaxBuffers);
   nfx = std::min(nfx - nfx % 2, kMaxBuffers);
+  self.renderCycle(len, nfx, fx, nout, out, nullptr, 0);
+  return FLUID_OK;
+}
+
+void SynthOutput::Impl::renderJack(void *data, jack_nframes_t frames, float *left, float *right,
+                                   const CycleHit *hits, int count) {
+  float *out[2] = {left, right};
+  static_cast<Impl *>(data)->renderCycle(static_cast<int>(frames), 0, nullptr, 2, out, hits, count);
+}
+
+// Hits of an input read in this very cycle are rendered at their own frame, with no latency
+// of ours: they interleave with the agenda's messages by frame.
+void SynthOutput::Impl::renderCycle(int len, int nfx, float *fx[], int nout, float *out[],
+                                    const CycleHit *cycleHits, int count) {
+  Impl &self = *this;
   self.clock.cycle(nowNs(), static_cast<uint32_t>(len));
   if (len > self.periodFrames) {
     // A longer buffer than expected: the next one may start that much later.
@@ -217,26 +236,45 @@ int SynthOutput::Impl::render(void *data, int len, int nfx, float *fx[], int nou
     if (taken.noteOffKey() >= 0 && !taken.stamped) self.agenda.cancelNoteOns(taken);
     self.agenda.insert(taken);
   }
+  // Hits taken from another thread wait the same latency as a put, from their arrival.
+  while (!self.agenda.full()) {
+    const Scheduled *entry = self.hits.front();
+    if (!entry) break;
+    self.agenda.insert(*entry);
+    self.hits.pop();
+  }
   self.agenda.dropFlushed(flushes);
   self.agenda.dropStamped(self.stampedDropped.load(std::memory_order_acquire));
 
   int position = 0;
-  while (!self.agenda.empty()) {
-    const Scheduled &entry = self.agenda.front();
-    const double offset =
-        std::floor(self.clock.frameOffset(entry.dueNs) + self.latencyNs / self.clock.nsPerFrame());
-    if (offset >= len) break;
-    int frame = position;
-    if (offset < 0)
-      self.late.fetch_add(1, std::memory_order_relaxed);
-    else
-      frame = std::max(position, static_cast<int>(offset));
+  int nextHit = 0;
+  while (true) {
+    int agendaFrame = len;
+    bool lateEntry = false;
+    if (!self.agenda.empty()) {
+      const double offset = std::floor(self.clock.frameOffset(self.agenda.front().dueNs) +
+                                       self.latencyNs / self.clock.nsPerFrame());
+      if (offset < len) {
+        lateEntry = offset < 0;
+        agendaFrame = lateEntry ? position : std::max(position, static_cast<int>(offset));
+      }
+    }
+    const int hitFrame =
+        nextHit < count ? std::max(position, static_cast<int>(cycleHits[nextHit].frame)) : len;
+    const int frame = std::min(agendaFrame, hitFrame);
+    if (frame >= len) break;
     if (frame > position) {
       self.renderPiece(position, frame, nfx, fx, nout, out);
       position = frame;
     }
-    self.apply(entry);
-    self.agenda.popFront();
+    if (hitFrame <= agendaFrame) {
+      self.applyBytes(cycleHits[nextHit].message.bytes, cycleHits[nextHit].message.length);
+      ++nextHit;
+    } else {
+      if (lateEntry) self.late.fetch_add(1, std::memory_order_relaxed);
+      self.apply(self.agenda.front());
+      self.agenda.popFront();
+    }
   }
   if (position < len) self.renderPiece(position, len, nfx, fx, nout, out);
 
@@ -244,7 +282,6 @@ int SynthOutput::Impl::render(void *data, int len, int nfx, float *fx[], int nou
     self.foundFull.store(false, std::memory_order_release);
     self.relay.signal();
   }
-  return FLUID_OK;
 }
 
 void SynthOutput::Impl::renderPiece(int from, int to, int nfx, float *fx[], int nout,
@@ -272,10 +309,15 @@ void SynthOutput::Impl::apply(const Scheduled &entry) {
     for (int channel = 0; channel < 16; ++channel) fluid_synth_cc(s, channel, 121, 0);
     return;
   }
-  const uint8_t status = entry.bytes[0];
+  applyBytes(entry.bytes, entry.length);
+}
+
+void SynthOutput::Impl::applyBytes(const uint8_t *bytes, std::size_t length) {
+  fluid_synth_t *s = synth.get();
+  const uint8_t status = bytes[0];
   const int channel = status & 0x0F;
-  const int data1 = entry.length > 1 ? entry.bytes[1] & 0x7F : 0;
-  const int data2 = entry.length > 2 ? entry.bytes[2] & 0x7F : 0;
+  const int data1 = length > 1 ? bytes[1] & 0x7F : 0;
+  const int data2 = length > 2 ? bytes[2] & 0x7F : 0;
   switch (status & 0xF0) {
     case 0x80:
       fluid_synth_noteoff(s, channel, data1);
@@ -363,6 +405,22 @@ bool SynthOutput::send(const uint8_t *bytes, std::size_t length, int64_t dueNs) 
   entry.length = static_cast<uint8_t>(std::min<std::size_t>(length, 3));
   std::memcpy(entry.bytes, bytes, entry.length);
   return impl_->enqueue(entry);
+}
+
+bool SynthOutput::takeHit(const uint8_t *bytes, std::size_t length, int64_t ns) {
+  Scheduled entry;
+  entry.kind = Scheduled::Kind::Message;
+  entry.dueNs = ns;
+  // Ordered after every put: the agenda keeps put order among equal moments.
+  entry.sequence = std::numeric_limits<uint64_t>::max();
+  // Not stamped: no flush drops a hit, which is played as soon as it may.
+  entry.length = static_cast<uint8_t>(std::min<std::size_t>(length, 3));
+  std::memcpy(entry.bytes, bytes, entry.length);
+  return impl_->hits.push(entry);
+}
+
+JackAudioClient *SynthOutput::jackClient() const {
+  return impl_->jack.get();
 }
 
 }  // namespace vx

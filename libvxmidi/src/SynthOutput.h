@@ -13,6 +13,8 @@
 
 namespace vx {
 
+class JackAudioClient;
+
 class SynthOutput : public OutputDevice {
  public:
   // Loads soundfont and starts audio (JACK when a server runs, with client name
@@ -41,6 +43,13 @@ class SynthOutput : public OutputDevice {
   // Drops every message queued and not yet played; a queued reset still happens. Called
   // with the entry lock held.
   void flush() override;
+
+  bool takesHits() const override { return true; }
+  // The input thread of the input that plays here: the hit sounds the latency after ns.
+  bool takeHit(const uint8_t *bytes, std::size_t length, int64_t ns) override;
+  // Our own JACK client when the synthesizer plays through JACK, else null: a JACK input that
+  // plays here has its port read by it. Entry lock.
+  JackAudioClient *jackClient() const;
 
  protected:
   // Queues the message for the audio thread, due at dueNs, or at the moment of this call for

@@ -265,6 +265,61 @@ TEST_F(JackPortsTest, JackPortMessagesReachGetMidiInWithNotifications) {
   }
 }
 
+// A drummer's module through a JACK port into a sound module on another: every hit is played
+// as the map says, whatever the module sends around it, and reaches the program with the note
+// it sounded as.
+TEST_F(JackPortsTest, HitsOfAJackInputPlayOnAJackPortAsTheMapSays) {
+  TestClient kit("vxtest-kit", false, true);
+  TestClient module("vxtest-module", true, false);
+  ASSERT_TRUE(kit.ready() && module.ready());
+  const auto output = indexOf(outputDescriptions(), "JACK " + module.inputName());
+  const auto input = indexOf(inputDescriptions(), "JACK " + kit.outputName());
+  ASSERT_TRUE(output && input);
+  OutHandle out{OpenMidiOut(nullptr, *output, 0, 0)};
+  InHandle in{OpenMidiIn(nullptr, *input, 0, 0)};
+  ASSERT_GT(out.value, VX_HANDLE_FAILED_MAX);
+  ASSERT_GT(in.value, VX_HANDLE_FAILED_MAX);
+  StartMidiIn(in.value);
+  VxMidiThru thru{};
+  std::fill(std::begin(thru.note), std::end(thru.note), VX_THRU_NONE);
+  thru.note[38] = 38;
+  thru.note[22] = 42;
+  thru.hat[22] = 1;
+  thru.closedHatNote = 42;
+  thru.openHatNote = 46;
+  thru.channel = 9;
+  thru.minVelocity = 8;
+  thru.closedFrom = 64;
+  ASSERT_EQ(VxSetMidiInThru(in.value, out.value, &thru), VX_OK);
+  // A second input may not play on the same output.
+  InHandle other{OpenMidiIn(nullptr, *input, 0, 0)};
+  EXPECT_EQ(VxSetMidiInThru(other.value, out.value, &thru), VX_REFUSED);
+
+  // Packets a cycle or more apart: hits of one pad closer than 10 ms are one hit. Running
+  // status goes on across packets until a system common message ends it.
+  const std::vector<std::vector<Bytes>> packets = {
+      {{0xF0, 0x41, 0x10, 0x42, 0xF7}, {0x90, 22, 100}, {0xF8}},
+      {{0xB0, 4, 0}, {0x93, 22, 90}},
+      {{0x90, 38, 5}, {0xFE}, {38, 80}},
+      {{0xF3, 1}, {0x33, 0x44}}};
+  for (const auto &packet : packets) {
+    for (const Bytes &message : packet) kit.send(message);
+    ASSERT_TRUE(kit.waitForCyclesAfterSend(8));
+  }
+  ASSERT_TRUE(module.waitForReceived(3));
+  EXPECT_TRUE(sameMessages({{0x99, 42, 100}, {0x99, 46, 90}, {0x99, 38, 80}}, module.received()));
+  std::vector<Bytes> delivered;
+  while (const VxMidiEvent *event = GetMidiIn(in.value))
+    if ((event->status & 0xF0) == 0x90) delivered.push_back({event->data1, event->data3});
+  EXPECT_EQ(delivered, (std::vector<Bytes>{{22, 42}, {22, 46}, {38, 38}}));
+  EXPECT_GT(VxGetMidiInNs(in.value), 0);
+
+  // Closing the output lets the input go: it plays nowhere, and may play on another.
+  CloseMidiOut(out.value);
+  out.value = 0;
+  EXPECT_EQ(VxSetMidiInThru(other.value, 0, &thru), VX_OK);
+}
+
 TEST_F(JackPortsTest, JackInputQueuesOnlyBetweenStartAndStop) {
   TestClient client("vxtest-gate", false, true);
   ASSERT_TRUE(client.ready());

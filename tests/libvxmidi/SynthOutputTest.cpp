@@ -25,7 +25,9 @@
 
 #include "CycleClock.h"
 #include "DeviceCatalog.h"
+#include "JackPortInput.h"
 #include "JackServer.h"
+#include "JackTestClient.h"
 #include "SpscQueue.h"
 #include "SynthOutput.h"
 
@@ -645,6 +647,39 @@ TEST_F(SynthJackTest, JackStampedNotesSoundOnceEachAsFarApartAsTheirStamps) {
     EXPECT_EQ(fault, "") << (serverLate ? "(the server missed cycles)" : "");
     break;
   }
+}
+
+// The synthesizer's own client reads a drummer's JACK input in the cycle that renders it.
+TEST_F(SynthJackTest, JackAHitOfAJackInputSoundsAndReachesTheProgram) {
+  kovrinta::test::JackTestClient kit("synth-test-kit", false, true);
+  ASSERT_TRUE(kit.ready());
+  vx::DeviceInfo device;
+  device.api = vx::DeviceInfo::jackApi;
+  device.portName = kit.outputName();
+  vx::JackPortInput input(device, nullptr);
+  input.start();
+  VxMidiThru thru{};
+  std::fill(std::begin(thru.note), std::end(thru.note), VX_THRU_NONE);
+  thru.note[36] = 38;
+  thru.channel = 9;
+  thru.minVelocity = 1;
+  input.setThru(&thru, synth_.get());
+  ASSERT_TRUE(input.playsOn(synth_.get()));
+  const std::size_t at = recorder_->frames();
+  kit.send({0x90, 40, 100});  // no piece: silent
+  listen(300ms);
+  EXPECT_LT(recorder_->peak(at, recorder_->frames()), kSilence);
+  kit.send({0x90, 36, 100});
+  EXPECT_TRUE(waitForSound(at));
+  std::vector<std::pair<int, int>> delivered;
+  while (const VxMidiEvent *event = input.next())
+    delivered.emplace_back(event->data1, event->data3);
+  EXPECT_EQ(delivered, (std::vector<std::pair<int, int>>{{40, 0}, {36, 38}}));
+  // The synthesizer going first leaves the input on its own client, still delivering.
+  input.setThru(&thru, nullptr);
+  synth_.reset();
+  kit.send({0x90, 36, 100});
+  EXPECT_TRUE(waitUntil([&] { return input.next() != nullptr; }));
 }
 
 TEST_F(SynthJackTest, JackAStampAlreadyPastSoundsAtOnceAndIsCounted) {

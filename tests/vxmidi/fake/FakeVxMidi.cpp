@@ -229,6 +229,16 @@ FAKE_API uint32_t VxGetMidiOutLate(uint32_t handle) {
   record("GetMidiOutLate", handle);
   return 0;
 }
+FAKE_API uint16_t VxSetMidiInThru(uint32_t input, uint32_t output, const VxMidiThru *) {
+  record("SetMidiInThru", input, output);
+  return VX_OK;
+}
+FAKE_API int64_t VxGetMidiInNs(uint32_t) {
+  return 0;
+}
+FAKE_API void VxGetMidiInName(uint32_t, char *name, uint32_t size) {
+  if (size > 0) name[0] = '\0';
+}
 FAKE_API uint32_t OpenSMF(const char *name, uint32_t *parameter, uint8_t mode,
                           uint32_t *trackCount) {
   if (realLibrary) return real<decltype(&OpenSMF)>("OpenSMF")(name, parameter, mode, trackCount);

@@ -1,0 +1,140 @@
+#include "JackPortInput.h"
+
+#include <jack/midiport.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "OpenFailure.h"
+#include "SynthOutput.h"
+#include "SystemQuiet.h"
+
+namespace vx {
+
+namespace {
+
+constexpr const char *kClientName = "Kovrinta";
+constexpr const char *kPortName = "midi_in";
+
+int64_t monotonicNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
+JackPortInput::JackPortInput(const DeviceInfo &device, std::unique_ptr<Notifier> notifier)
+    : InputDevice(std::move(notifier)), source_(device.portName) {
+  silenceJack();
+  jack_status_t status{};
+  own_ = jack_client_open(kClientName, JackNoStartServer, &status);
+  if (!own_) throw OpenFailure(VX_OPEN_PORT_GONE, "no JACK server answers");
+  auto fail = [&](uint32_t code, const std::string &why) {
+    jack_client_close(own_);
+    own_ = nullptr;
+    throw OpenFailure(code, why);
+  };
+  if (!jack_port_by_name(own_, source_.c_str()))
+    fail(VX_OPEN_PORT_GONE, "MIDI port is gone: " + source_);
+  ownPort_ = jack_port_register(own_, kPortName, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+  if (!ownPort_) fail(VX_OPEN_PORT_REFUSED, "cannot make a JACK MIDI port");
+  jack_set_process_callback(own_, &JackPortInput::process, this);
+  if (jack_activate(own_) != 0) fail(VX_OPEN_PORT_REFUSED, "cannot start the client");
+  ownActive_ = true;
+  if (!connectFrom(own_, ownPort_))
+    fail(VX_OPEN_PORT_REFUSED, "cannot connect from MIDI port " + source_);
+}
+
+JackPortInput::~JackPortInput() {
+  disarm();
+  leaveSynth();
+  InputDevice::setThru(nullptr, nullptr);
+  if (own_) jack_client_close(own_);
+}
+
+bool JackPortInput::connectFrom(jack_client_t *client, jack_port_t *port) {
+  const int result = jack_connect(client, source_.c_str(), jack_port_name(port));
+  return result == 0 || result == EEXIST;
+}
+
+void JackPortInput::setThru(const VxMidiThru *thru, OutputDevice *target) {
+  auto *synth = dynamic_cast<SynthOutput *>(target);
+  JackAudioClient *host = synth ? synth->jackClient() : nullptr;
+  if (synth_ && synth_ != synth) leaveSynth();
+  if (host && synth_ != synth) {
+    // Read by the synthesizer's client from now on: a port of its own there, then our client
+    // stops (which also drops its connection).
+    jack_port_t *port =
+        jack_port_register(host->client(), kPortName, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    if (port && connectFrom(host->client(), port)) {
+      jack_deactivate(own_);
+      ownActive_ = false;
+      synth_ = synth;
+      hostClient_ = host->client();
+      hostPort_ = port;
+      InputDevice::setThru(thru, nullptr);
+      host->setTap(this);
+      return;
+    }
+    if (port) jack_port_unregister(host->client(), port);
+  }
+  InputDevice::setThru(thru, synth_ ? nullptr : target);
+}
+
+bool JackPortInput::playsOn(const OutputDevice *output) const {
+  return output != nullptr &&
+         (InputDevice::playsOn(output) || static_cast<const OutputDevice *>(synth_) == output);
+}
+
+void JackPortInput::leaveSynth() {
+  if (!synth_) return;
+  if (JackAudioClient *host = synth_->jackClient()) host->setTap(nullptr);
+  jack_port_unregister(hostClient_, hostPort_);
+  synth_ = nullptr;
+  hostClient_ = nullptr;
+  hostPort_ = nullptr;
+  if (own_ && !ownActive_ && jack_activate(own_) == 0) {
+    ownActive_ = true;
+    connectFrom(own_, ownPort_);
+  }
+}
+
+int JackPortInput::process(jack_nframes_t frames, void *data) {
+  auto &self = *static_cast<JackPortInput *>(data);
+  self.readPort(self.own_, self.ownPort_, frames, nullptr);
+  return 0;
+}
+
+void JackPortInput::readCycle(jack_nframes_t frames, HitSink &sink) {
+  readPort(hostClient_, hostPort_, frames, &sink);
+}
+
+// Each event's moment is its frame on the server's own timeline of the cycle, moved onto the
+// monotonic clock by the offset between the two clocks read now.
+void JackPortInput::readPort(jack_client_t *client, jack_port_t *port, jack_nframes_t frames,
+                             HitSink *sink) {
+  void *buffer = jack_port_get_buffer(port, frames);
+  const uint32_t count = jack_midi_get_event_count(buffer);
+  if (count == 0) return;
+  jack_nframes_t cycleFrames = 0;
+  jack_time_t cycleUs = 0;
+  jack_time_t nextUs = 0;
+  float periodUs = 0;
+  double startNs = static_cast<double>(monotonicNs());
+  double nsPerFrame = 1e9 / 48000;
+  if (jack_get_cycle_times(client, &cycleFrames, &cycleUs, &nextUs, &periodUs) == 0 &&
+      nextUs > cycleUs) {
+    const int64_t offsetNs = monotonicNs() - static_cast<int64_t>(jack_get_time()) * 1000;
+    startNs = static_cast<double>(cycleUs) * 1000.0 + static_cast<double>(offsetNs);
+    nsPerFrame = static_cast<double>(nextUs - cycleUs) * 1000.0 / frames;
+  }
+  for (uint32_t i = 0; i < count; ++i) {
+    jack_midi_event_t event;
+    if (jack_midi_event_get(&event, buffer, i) != 0) continue;
+    const auto ns = static_cast<int64_t>(startNs + event.time * nsPerFrame);
+    receive(event.buffer, event.size, ns, sink, event.time);
+  }
+}
+
+}  // namespace vx
