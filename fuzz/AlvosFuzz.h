@@ -17,7 +17,7 @@ int fuzzSmf(const uint8_t *dados, size_t tamanho);
 // short enough, else the ticks that hold events) and must perform every event once.
 int fuzzImportacao(const uint8_t *dados, size_t tamanho);
 // The configuration file: read, saved and read again, giving the same settings; the saved file
-// holds exactly its four lines.
+// holds exactly its four lines of [geral], then the [entrada] section when it is not at rest.
 int fuzzConfiguracao(const uint8_t *dados, size_t tamanho);
 // A language: the bytes up to the first zero byte are its .idm, the rest its .dat; discovery,
 // carregarIdioma, then getTexto and getImagem for every section and key the text holds (the
@@ -27,6 +27,10 @@ int fuzzIdiomas(const uint8_t *dados, size_t tamanho);
 int fuzzJpeg(const uint8_t *dados, size_t tamanho);
 // The text decoder, the line splitter, the trimming and the INI reader over the decoded text.
 int fuzzTexto(const uint8_t *dados, size_t tamanho);
+
+// A drummer's module: the bytes through the input's stream and hit judging, with a judging
+// chosen by the first eight bytes; whole messages, hits on the drum channel, floods thinned.
+int fuzzGolpes(const uint8_t *dados, size_t tamanho);
 
 // Reports that a check did not hold and aborts.
 [[noreturn]] void falhar(const char *alvo, const char *motivo);

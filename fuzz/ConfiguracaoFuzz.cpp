@@ -1,5 +1,6 @@
 // The configuration file: whatever it holds, reading it gives settings that a save writes
-// as exactly its four lines and that a second read of the saved file gives back unchanged.
+// as exactly its four lines of [geral] (then the drummer's kit in [entrada] when it is not at
+// rest) and that a second read of the saved file gives back unchanged.
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -37,10 +38,13 @@ int fuzzConfiguracao(const uint8_t *dados, size_t tamanho) {
   if (primeira.getCaminhoArquivo() != caminho) falhar("configuracao", "another file is written");
   primeira.salvar();
   const QList<QByteArray> linhas = lerArquivo(caminho).split('\n');
-  if (linhas.size() != 5 || linhas[0] != "[geral]\r" ||
+  const bool comEntrada = primeira.getAjustesEntrada() != AjustesEntrada{};
+  if (comEntrada != (linhas.size() > 5 && linhas[4] == "[entrada]\r"))
+    falhar("configuracao", "the drummer's kit is saved when at rest or lost when not");
+  if (linhas.size() < 5 || (!comEntrada && linhas.size() != 5) || linhas[0] != "[geral]\r" ||
       linhas[1] != "driver=" + QByteArray::number(primeira.getDriver()) + '\r' ||
       linhas[2] != "volume=" + QByteArray::number(primeira.getVolume()) + '\r' ||
-      !linhas[3].startsWith("idioma=") || !linhas[3].endsWith('\r') || !linhas[4].isEmpty())
+      !linhas[3].startsWith("idioma=") || !linhas[3].endsWith('\r') || !linhas.back().isEmpty())
     falhar("configuracao", "the saved file is not its four lines");
 
   const ArquivoConfiguracao segunda(local);
@@ -50,6 +54,8 @@ int fuzzConfiguracao(const uint8_t *dados, size_t tamanho) {
     falhar("configuracao", "the volume changed across a save");
   if (segunda.getIdioma() != primeira.getIdioma())
     falhar("configuracao", "the language changed across a save");
+  if (segunda.getAjustesEntrada() != primeira.getAjustesEntrada())
+    falhar("configuracao", "the drummer's kit changed across a save");
   return 0;
 }
 

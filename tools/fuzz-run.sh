@@ -6,14 +6,14 @@
 # read from the seeds. Any finding (crash, sanitizer report, leak, hang, memory exhaustion)
 # fails the run and is kept in BUILD/fuzz/<target>/findings.
 # Usage: tools/fuzz-run.sh BUILD SECONDS [TARGET...]   (targets: smf importacao configuracao
-#        idiomas jpeg texto; all of them when none is named)
+#        idiomas jpeg texto golpes; all of them when none is named)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
 seconds=$2
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(smf importacao configuracao idiomas jpeg texto)
+[ ${#targets[@]} -gt 0 ] || targets=(smf importacao configuracao idiomas jpeg texto golpes)
 data=$top/tests/data
 # Language files the build made: real texts and pictures to start from.
 made=$build/bin
@@ -61,6 +61,7 @@ seeds_of() {
       mkdir -p "$work/seeds"
       cp "$made"/*.idm "$work/seeds/" 2>/dev/null || true
       echo "$data/texto/regressions $data/config $data/idiomas $work/seeds" ;;
+    golpes) echo "$data/golpes/regressions" ;;
   esac
 }
 max_len_of() {
@@ -68,6 +69,7 @@ max_len_of() {
     smf) echo 262144 ;;
     importacao) echo 65536 ;;
     configuracao) echo 4096 ;;
+    golpes) echo 8192 ;;
     idiomas) echo 131072 ;;
     *) echo 65536 ;;
   esac

@@ -130,6 +130,12 @@ TEST(RegressoesFuzz, EveryPictureDecodesWithinTheSizeLimitOrIsRefused) {
   repetir(fuzzJpeg, entradas);
 }
 
+TEST(RegressoesFuzz, EveryModuleStreamGivesWholeMessagesAndThinnedHits) {
+  std::vector<Entrada> entradas;
+  acrescentar(entradas, dados / "golpes/regressions");
+  repetir(fuzzGolpes, entradas);
+}
+
 TEST(RegressoesFuzz, EveryTextDecodesSplitsAndReadsAsIni) {
   std::vector<Entrada> entradas;
   for (const char *pasta : {"texto/regressions", "config", "idiomas"})
