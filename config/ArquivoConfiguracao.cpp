@@ -6,14 +6,17 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <algorithm>
 
 #include "config/LeitorIni.h"
 #include "config/TextoCodificado.h"
+#include "entrada/MapaNotas.h"
 #include "ui/Bateria.h"
 
 namespace {
 
 const QString secaoGeral = QStringLiteral("geral");
+const QString secaoEntrada = QStringLiteral("entrada");
 
 struct ConfiguracaoTeste {
   bool ativa = false;
@@ -46,6 +49,44 @@ bool lerInteiro(const LeitorIni &ini, const QString &chave, const QString &padra
   return ok;
 }
 
+// A whole number of the section entrada, brought into minimo..maximo; padrao when it is
+// missing or not a number.
+int lerNaFaixa(const LeitorIni &ini, const QString &chave, int padrao, int minimo, int maximo) {
+  bool ok = false;
+  const qlonglong lido = ini.lerTexto(secaoEntrada, chave, QString()).toLongLong(&ok, 10);
+  return ok ? static_cast<int>(std::clamp<qlonglong>(lido, minimo, maximo)) : padrao;
+}
+
+// A flag of the section entrada: 0 is off, any other whole number on.
+bool lerFlag(const LeitorIni &ini, const QString &chave, bool padrao) {
+  bool ok = false;
+  const qlonglong lido = ini.lerTexto(secaoEntrada, chave, QString()).toLongLong(&ok, 10);
+  return ok ? lido != 0 : padrao;
+}
+
+// The section entrada stands apart from geral: a bad value costs only its own setting. The
+// map's word is kept in lower case, and the taught map keeps only its sound pairs.
+AjustesEntrada lerAjustesEntrada(const LeitorIni &ini) {
+  AjustesEntrada ajustes;
+  const AjustesEntrada padrao;
+  ajustes.dispositivo = ini.lerTexto(secaoEntrada, QStringLiteral("dispositivo"), QString());
+  const QString mapa = ini.lerTexto(secaoEntrada, QStringLiteral("mapa"), padrao.mapa);
+  if (const std::optional<PresetMapa> preset = MapaNotas::presetDoNome(mapa))
+    ajustes.mapa = MapaNotas::nomeDoPreset(*preset);
+  else if (mapa.compare(QLatin1String(nomeMapaPersonalizado), Qt::CaseInsensitive) == 0)
+    ajustes.mapa = QLatin1String(nomeMapaPersonalizado);
+  ajustes.notas = MapaNotas::deTexto(ini.lerTexto(secaoEntrada, QStringLiteral("notas"), QString()))
+                      .paraTexto();
+  ajustes.velocidadeMinima =
+      lerNaFaixa(ini, QStringLiteral("velocidadeMinima"), padrao.velocidadeMinima, 1, 127);
+  ajustes.limiarChimbal =
+      lerNaFaixa(ini, QStringLiteral("limiarChimbal"), padrao.limiarChimbal, 0, 127);
+  ajustes.chimbalInvertido =
+      lerFlag(ini, QStringLiteral("chimbalInvertido"), padrao.chimbalInvertido);
+  ajustes.guardaCruzada = lerFlag(ini, QStringLiteral("guardaCruzada"), padrao.guardaCruzada);
+  return ajustes;
+}
+
 // Reading strips blanks and tabs around a value, then one pair of enclosing quotes, so a name
 // read from quotes can begin or end with blanks or quotes of its own. Such a name is written in
 // double quotes, so that it reads back as it was; any other is written as it is.
@@ -56,6 +97,23 @@ QString valorGravado(const QString &valor) {
                           valor.back() == valor.front();
   if (entreAspas || branco(valor.front()) || branco(valor.back())) return u'"' + valor + u'"';
   return valor;
+}
+
+// The section entrada, one "chave=valor" line each, after the section geral.
+QString linhasEntrada(const AjustesEntrada &ajustes) {
+  const auto linha = [](const char *chave, const QString &valor) -> QString {
+    return QLatin1StringView(chave) + u'=' + valor + QStringLiteral("\r\n");
+  };
+  const auto flag = [](bool ligado) { return ligado ? QStringLiteral("1") : QStringLiteral("0"); };
+  QString texto = QStringLiteral("[entrada]\r\n");
+  texto += linha("dispositivo", valorGravado(ajustes.dispositivo));
+  texto += linha("mapa", valorGravado(ajustes.mapa));
+  texto += linha("notas", valorGravado(ajustes.notas));
+  texto += linha("velocidadeMinima", QString::number(ajustes.velocidadeMinima));
+  texto += linha("limiarChimbal", QString::number(ajustes.limiarChimbal));
+  texto += linha("chimbalInvertido", flag(ajustes.chimbalInvertido));
+  texto += linha("guardaCruzada", flag(ajustes.guardaCruzada));
+  return texto;
 }
 
 }  // namespace
@@ -113,14 +171,15 @@ ArquivoConfiguracao::ArquivoConfiguracao(const Local &local)
 
 ArquivoConfiguracao::~ArquivoConfiguracao() = default;
 
-// The keys are read in file order; the first value that is not a whole number ends the
-// reading: volume and visualizacao fall back to their defaults, a driver not yet read
-// stays 0 and idioma keeps what was read (empty when "driver" was the bad one).
+// The keys of geral are read in file order; the first value that is not a whole number ends
+// the reading of geral: volume and visualizacao fall back to their defaults, a driver not yet
+// read stays 0 and idioma keeps what was read (empty when "driver" was the bad one).
 void ArquivoConfiguracao::ler(const QString &caminho) {
   QString texto;
   QFile arquivo(caminho);
   if (arquivo.open(QIODevice::ReadOnly)) texto = decodificarTexto(arquivo.readAll());
   const LeitorIni ini(texto);
+  ajustesEntrada = lerAjustesEntrada(ini);
 
   auto falhou = [this] {
     volume = 127;
@@ -145,11 +204,12 @@ void ArquivoConfiguracao::salvar() {
   if (caminhoEscrita.isEmpty()) return;
   try {
     if (!QDir().mkpath(pastaEscrita)) return;
-    const QByteArray conteudo =
-        (QStringLiteral("[geral]\r\ndriver=") + QString::number(driver) +
-         QStringLiteral("\r\nvolume=") + QString::number(volume) + QStringLiteral("\r\nidioma=") +
-         valorGravado(idioma) + QStringLiteral("\r\n"))
-            .toUtf8();
+    QString texto = QStringLiteral("[geral]\r\ndriver=") + QString::number(driver) +
+                    QStringLiteral("\r\nvolume=") + QString::number(volume) +
+                    QStringLiteral("\r\nidioma=") + valorGravado(idioma) + QStringLiteral("\r\n");
+    // A kit never set up leaves the file as it was before the section existed.
+    if (ajustesEntrada != AjustesEntrada{}) texto += linhasEntrada(ajustesEntrada);
+    const QByteArray conteudo = texto.toUtf8();
     // QSaveFile writes a temporary file in the same folder and renames it over the old one
     // on commit; until then the old file is untouched.
     QSaveFile arquivo(caminhoEscrita);

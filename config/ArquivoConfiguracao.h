@@ -1,5 +1,6 @@
-// The user's settings kept between runs (device, volume, language), and the run-time
-// state several windows share: the per-track enable flags and the drum-kit display.
+// The user's settings kept between runs (device, volume, language, the drummer's own kit),
+// and the run-time state several windows share: the per-track enable flags and the drum-kit
+// display.
 #pragma once
 
 #include <QString>
@@ -7,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "entrada/AjustesEntrada.h"
 #include "ui/Instrumento.h"
 
 class PainelInstrumento;
@@ -57,6 +59,10 @@ class ArquivoConfiguracao {
   const QString &getIdioma() const { return idioma; }
   int getVisualizacao() const { return visualizacao; }
   int getTipoInstrumento() const { return tipoInstrumento; }
+  // The drummer's own kit (section "entrada"): its input port, note map and thresholds, as
+  // read (words and numbers brought into their ranges) or as last set.
+  const AjustesEntrada &getAjustesEntrada() const { return ajustesEntrada; }
+  void setAjustesEntrada(const AjustesEntrada &ajustes) { ajustesEntrada = ajustes; }
 
   // Whether track indice (0..15) of the open song plays; false for any other index. Read
   // by the sequencer on every tick.
@@ -77,9 +83,12 @@ class ArquivoConfiguracao {
   // test can record what the kit is told; passing back the previous pointer restores it.
   void instrumentoParaTestes(Instrumento *outro) { instrumento = outro; }
 
-  // Replaces the file by exactly "[geral]", "driver=", "volume=", "idioma=" lines (CR LF,
-  // UTF-8); a language name that reading would change (one in quotes, or with blanks at an
-  // end) is written in double quotes, which reading takes off.
+  // Replaces the file by exactly "[geral]", "driver=", "volume=", "idioma=" lines, then, when
+  // the kit's settings are not all defaults, "[entrada]", "dispositivo=", "mapa=", "notas=",
+  // "velocidadeMinima=", "limiarChimbal=", "chimbalInvertido=", "guardaCruzada=" lines (CR LF,
+  // UTF-8; the flags as 0 or 1). A text that reading would change (one in quotes, or with
+  // blanks at an end: a language or port name) is written in double quotes, which reading
+  // takes off.
   // The new text is written beside the old file and renamed over it, so a failure at any
   // point (unwritable folder, full disk) leaves the old file whole; failures are ignored and
   // the settings in memory stay as they are. Never throws.
@@ -101,6 +110,7 @@ class ArquivoConfiguracao {
   int volume = 127;
   int visualizacao = 0;
   std::array<bool, 16> trilhasAtivas{};
+  AjustesEntrada ajustesEntrada;
   // The drum kit that setInstrumento made, and the current instrument (normally that one).
   std::unique_ptr<Instrumento> instrumentoProprio;
   Instrumento *instrumento = nullptr;

@@ -3,6 +3,9 @@
 
 #include <QString>
 
+// The word of mapa for a map the drummer taught.
+inline constexpr const char *nomeMapaPersonalizado = "personalizado";
+
 struct AjustesEntrada {
   // The MIDI input port's full name; empty: no input device.
   QString dispositivo;

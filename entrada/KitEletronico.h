@@ -61,6 +61,8 @@ class KitEletronico : public QObject {
   std::function<void(const Golpe &)> aoGolpe;
 
  private:
+  void receber(const VxMidiEvent &evento);
+
   struct Impl;
   std::unique_ptr<Impl> impl;
   AjustesEntrada ajustes;

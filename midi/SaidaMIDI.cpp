@@ -98,7 +98,9 @@ SaidaMIDI::~SaidaMIDI() {
 bool SaidaMIDI::abrirDispositivo(int dispositivo) {
   exigirBiblioteca();
   if (saida->IsOpen()) saida->Close();
-  return saida->Open(static_cast<uint16_t>(dispositivo), parametroAbertura);
+  const bool aberto = saida->Open(static_cast<uint16_t>(dispositivo), parametroAbertura);
+  if (aoAbrir) aoAbrir();
+  return aberto;
 }
 
 // Every device is listed, also one without a description, so that a name's place in the

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -72,6 +73,10 @@ class SaidaMIDI {
   bool isMusicaCarregada() const { return musicaCarregada; }
   int getVolumeGeral() const { return volumeGeral; }
   TVxMidiOut &getSaida() { return *saida; }
+  // The loader of the MIDI library, for the input device; null when it could not be loaded.
+  TVxMidi *getVxMidi() { return vxMidi.get(); }
+  // Called after every abrirDispositivo, open or not: what plays on the device follows it.
+  void setAoAbrirDispositivo(std::function<void()> aviso) { aoAbrir = std::move(aviso); }
 
   ~SaidaMIDI();
 
@@ -89,4 +94,5 @@ class SaidaMIDI {
   bool arquivoAberto = false;
   bool musicaCarregada = false;
   std::string erroCarga;
+  std::function<void()> aoAbrir;
 };

@@ -349,6 +349,7 @@ void TFormPrincipal::showEvent(QShowEvent *evento) {
   // Once the window stands, so that the wizard or a message sits over it.
   QTimer::singleShot(0, this, [this] {
     prepararSaida();
+    abrirEntradaGuardada();
     if (!arquivoInicial.isEmpty()) abrirMusica(arquivoInicial);
   });
 }

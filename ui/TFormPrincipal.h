@@ -12,6 +12,8 @@
 #include "ui/EstadoPlayer.h"
 #include "ui/TabelaTeclas.h"
 
+class KitEletronico;
+
 class Imagem;
 class PainelInstrumento;
 class QCheckBox;
@@ -102,6 +104,10 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   // Where message boxes go (the OK kind, with the application's name as caption); tests
   // record them instead.
   void setMensageiro(Mensageiro outro) { mensageiro = std::move(outro); }
+  // The drummer's electronic kit (not owned; null for none): its stored input device opens
+  // once the output device has, and follows every change of the output device.
+  void setKitEletronico(KitEletronico *kit);
+
   // Asks the close question (Yes answers true); tests answer it themselves.
   void setPergunta(std::function<bool(const QString &texto)> outra) { pergunta = std::move(outra); }
 
@@ -152,6 +158,9 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
 
   // Transport (TFormPrincipalTransporte.cpp).
   void prepararSaida();
+  // Opens the stored input device of the drummer's kit; one that is absent or refuses is
+  // named in a message, and the window and the keyboard go on without it.
+  void abrirEntradaGuardada();
   void imgPlayClick();
   void imgPauseClick();
   void imgStopClick();
@@ -268,6 +277,7 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
 
   bool jaExibida = false;
   QString arquivoInicial;
+  KitEletronico *kitEletronico = nullptr;
   Mensageiro mensageiro;
   std::function<bool(const QString &)> pergunta;
 };

@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 
 #include "config/ArquivoConfiguracao.h"
+#include "config/GerenciadorIdiomas.h"
+#include "entrada/KitEletronico.h"
 #include "midi/SaidaMIDI.h"
 #include "playback/Sequenciador.h"
 #include "ui/Imagem.h"
@@ -82,6 +84,26 @@ void TFormPrincipal::btnFecharAjudaAtalhosClick() {
   mostrarAjudaTeclado(false);
 }
 
+void TFormPrincipal::setKitEletronico(KitEletronico *kit) {
+  kitEletronico = kit;
+  SaidaMIDI::instancia().setAoAbrirDispositivo([kit] {
+    if (kit) kit->reconectarSaida();
+  });
+}
+
+void TFormPrincipal::abrirEntradaGuardada() {
+  if (!kitEletronico) return;
+  const AjustesEntrada ajustes = ArquivoConfiguracao::instancia().getAjustesEntrada();
+  if (kitEletronico->aplicar(ajustes) || ajustes.dispositivo.isEmpty()) return;
+  const GerenciadorIdiomas &idiomas = GerenciadorIdiomas::instancia();
+  QString mensagem =
+      idiomas.getTexto(QStringLiteral("frmSetup"), QStringLiteral("erroAbrirEntrada"));
+  mensagem.replace(QLatin1String("%1"), ajustes.dispositivo);
+  mensageiro(mensagem, idiomas.getTexto(QStringLiteral("geral"), QStringLiteral("nomeAplicacao")));
+}
+
+// With Play Along the song's drums are muted, whoever plays: the keys or the drummer's kit,
+// whose hits sound through the library.
 void TFormPrincipal::ckKaraokeClick(bool marcado) {
   Sequenciador::instancia().setBateriaMuda(marcado);
 }

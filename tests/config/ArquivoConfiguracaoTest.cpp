@@ -44,6 +44,7 @@ TEST_F(ArquivoConfiguracaoTeste, WithoutFileTakesDefaults) {
   EXPECT_EQ(configuracao.getVolume(), 127);
   EXPECT_EQ(configuracao.getVisualizacao(), 0);
   EXPECT_EQ(configuracao.getInstrumento(), nullptr);
+  EXPECT_EQ(configuracao.getAjustesEntrada(), AjustesEntrada{});
   for (int i = 0; i < 16; ++i) EXPECT_FALSE(configuracao.isTrilhaAtiva(i)) << i;
 }
 
@@ -129,6 +130,38 @@ TEST_F(ArquivoConfiguracaoTeste, EdgeValues) {
   }
 }
 
+// Each value of [entrada] stands alone: a bad one takes its default, a number out of range its
+// nearest bound, an unknown map word "gm"; a bad [geral] leaves the section read.
+TEST_F(ArquivoConfiguracaoTeste, KitSettingsTakeDefaultsAndBoundsForBadValues) {
+  struct Caso {
+    const char *texto;
+    const char *mapa;
+    const char *notas;
+    int velocidadeMinima;
+    int limiarChimbal;
+    bool chimbalInvertido;
+  };
+  const Caso casos[] = {
+      {"[entrada]\nvelocidadeMinima=0\nlimiarChimbal=200\n", "gm", "", 1, 127, false},
+      {"[entrada]\nvelocidadeMinima=99999999999\nlimiarChimbal=-5\nmapa=ROLAND\n", "roland", "",
+       127, 0, false},
+      {"[entrada]\nvelocidadeMinima=alto\nlimiarChimbal=\nchimbalInvertido=sim\nmapa=Casio\n", "gm",
+       "", 8, 64, false},
+      {"[geral]\ndriver=x\n[ENTRADA]\nMapa=Personalizado\nnotas=36:bumbo lixo 999:caixa\n"
+       "chimbalInvertido=1\n",
+       "personalizado", "36:bumbo", 8, 64, true},
+  };
+  for (const Caso &caso : casos) {
+    ASSERT_TRUE(gravar(caminho("Kovrinta.ini"), caso.texto));
+    const AjustesEntrada lido = ArquivoConfiguracao(localEm(pasta.path())).getAjustesEntrada();
+    EXPECT_EQ(lido.mapa, caso.mapa) << caso.texto;
+    EXPECT_EQ(lido.notas, caso.notas) << caso.texto;
+    EXPECT_EQ(lido.velocidadeMinima, caso.velocidadeMinima) << caso.texto;
+    EXPECT_EQ(lido.limiarChimbal, caso.limiarChimbal) << caso.texto;
+    EXPECT_EQ(lido.chimbalInvertido, caso.chimbalInvertido) << caso.texto;
+  }
+}
+
 // --- saving --------------------------------------------------------------------------
 
 TEST_F(ArquivoConfiguracaoTeste, SaveWritesExactlyFourLines) {
@@ -150,6 +183,30 @@ TEST_F(ArquivoConfiguracaoTeste, SaveWritesExactlyFourLines) {
   EXPECT_EQ(relido.getDriver(), -1);
   EXPECT_EQ(relido.getVolume(), 55);
   EXPECT_EQ(relido.getIdioma(), QString::fromUtf8("Português (Brasil)"));
+}
+
+// The kit's section follows [geral]; a port name with blanks at its ends and letters beyond
+// ASCII reads back as it was.
+TEST_F(ArquivoConfiguracaoTeste, KitSettingsSurviveASave) {
+  AjustesEntrada ajustes;
+  ajustes.dispositivo = QString::fromUtf8(" Módulo Bateria:Porta MIDI 1 20:0 ");
+  ajustes.mapa = "personalizado";
+  ajustes.notas = "22:chimbalFechado 36:bumbo";
+  ajustes.velocidadeMinima = 20;
+  ajustes.limiarChimbal = 90;
+  ajustes.guardaCruzada = true;
+  ArquivoConfiguracao configuracao(localEm(pasta.path()));
+  configuracao.setAjustesEntrada(ajustes);
+  configuracao.salvar();
+
+  EXPECT_EQ(lerTudo(caminho("Kovrinta.ini")),
+            QString::fromUtf8("[geral]\r\ndriver=0\r\nvolume=127\r\nidioma=English\r\n"
+                              "[entrada]\r\ndispositivo=\" Módulo Bateria:Porta MIDI 1 20:0 \"\r\n"
+                              "mapa=personalizado\r\nnotas=22:chimbalFechado 36:bumbo\r\n"
+                              "velocidadeMinima=20\r\nlimiarChimbal=90\r\nchimbalInvertido=0\r\n"
+                              "guardaCruzada=1\r\n")
+                .toUtf8());
+  EXPECT_EQ(ArquivoConfiguracao(localEm(pasta.path())).getAjustesEntrada(), ajustes);
 }
 
 // Reading strips blanks around a value, then one pair of enclosing quotes: a name read from

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTextStream>
+#include <QThread>
 #include <QTimer>
 #include <chrono>
 #include <csignal>
@@ -14,6 +15,7 @@
 #include "TVxMidiOut.h"
 #include "TVxMidiSync.h"
 #include "config/ArquivoConfiguracao.h"
+#include "entrada/KitEletronico.h"
 #include "midi/SaidaMIDI.h"
 #include "playback/AcessoGui.h"
 #include "playback/Sequenciador.h"
@@ -52,17 +54,8 @@ int JogadorTerminal::tocar(int dispositivo, const QString &arquivo) {
     std::fprintf(stderr, "kovrinta-song: %s: no such file\n", qPrintable(arquivo));
     return 1;
   }
-  SaidaMIDI::setDispositivoInicial(dispositivo);
+  if (!abrirSaida(dispositivo)) return 1;
   SaidaMIDI &saida = SaidaMIDI::instancia();
-  const QStringList dispositivos = saida.listarDispositivos();
-  if (!saida.getSaida().IsOpen() && !saida.abrirDispositivo(dispositivo)) {
-    std::fprintf(stderr, "kovrinta-song: output device %d%s cannot be opened.\n%s\n", dispositivo,
-                 dispositivo < dispositivos.size()
-                     ? qPrintable(" (" + dispositivos[dispositivo] + ")")
-                     : " (there is no such device)",
-                 qPrintable(saida.getMotivoFalha()));
-    return 1;
-  }
   try {
     saida.carregarMusica(arquivo);
   } catch (const std::exception &e) {
@@ -91,6 +84,68 @@ int JogadorTerminal::tocar(int dispositivo, const QString &arquivo) {
   sequenciador.setBateriaMuda(false);
   sequenciador.parar();
   sequenciador.tocar();
+  return QCoreApplication::exec();
+}
+
+bool JogadorTerminal::abrirSaida(int dispositivo) {
+  SaidaMIDI::setDispositivoInicial(dispositivo);
+  SaidaMIDI &saida = SaidaMIDI::instancia();
+  const QStringList dispositivos = saida.listarDispositivos();
+  if (!saida.getSaida().IsOpen() && !saida.abrirDispositivo(dispositivo)) {
+    std::fprintf(stderr, "kovrinta-song: output device %d%s cannot be opened.\n%s\n", dispositivo,
+                 dispositivo < dispositivos.size()
+                     ? qPrintable(" (" + dispositivos[dispositivo] + ")")
+                     : " (there is no such device)",
+                 qPrintable(saida.getMotivoFalha()));
+    return false;
+  }
+  if (nomeEntrada.isEmpty()) return true;
+  // A port that a module or a program is still making is waited for.
+  kit = std::make_unique<KitEletronico>();
+  AjustesEntrada ajustes;
+  ajustes.dispositivo = nomeEntrada;
+  ajustes.mapa = presetEntrada.isEmpty() ? QStringLiteral("gm") : presetEntrada.toLower();
+  const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  bool aberta = kit->aplicar(ajustes);
+  while (!aberta && std::chrono::steady_clock::now() < limite) {
+    QThread::msleep(100);
+    aberta = kit->aplicar(ajustes);
+  }
+  if (!aberta) {
+    std::fprintf(stderr,
+                 "kovrinta-song: no MIDI input port whose name contains \"%s\" could be opened "
+                 "within 5 seconds.\n",
+                 qPrintable(nomeEntrada));
+    return false;
+  }
+  kit->aoGolpe = [](const KitEletronico::Golpe &golpe) {
+    const char *peca = golpe.peca == PecaBateria::nenhuma ? "-" : descricaoPeca(golpe.peca).chave;
+    const auto tratado = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                             std::chrono::steady_clock::now().time_since_epoch())
+                             .count();
+    std::printf("hit ns=%lld handled=%lld note=%d velocity=%d piece=%s\n", golpe.chegadaNs,
+                static_cast<long long>(tratado), golpe.nota, golpe.velocidade, peca);
+    std::fflush(stdout);
+  };
+  std::fprintf(stderr, "listening to %s\n", qPrintable(kit->getDispositivoAberto()));
+  return true;
+}
+
+bool JogadorTerminal::usarEntrada(const QString &nome, const QString &preset) {
+  if (!preset.isEmpty() && !MapaNotas::presetDoNome(preset)) {
+    std::fprintf(stderr, "kovrinta-song: unknown map %s (gm, roland, alesis, yamaha)\n",
+                 qPrintable(preset));
+    return false;
+  }
+  nomeEntrada = nome;
+  presetEntrada = preset;
+  return true;
+}
+
+int JogadorTerminal::ouvir(int dispositivo, double segundos) {
+  if (!abrirSaida(dispositivo)) return 1;
+  if (segundos > 0)
+    QTimer::singleShot(static_cast<int>(segundos * 1000), this, [this] { terminar(0); });
   return QCoreApplication::exec();
 }
 

@@ -10,6 +10,7 @@
 
 #include "playback/VisorReproducao.h"
 
+class KitEletronico;
 class QSocketNotifier;
 class QTimer;
 
@@ -21,6 +22,15 @@ class JogadorTerminal : public QObject, public VisorReproducao {
   // Opens device dispositivo, loads arquivo and plays it to its end; answers the exit
   // status: 0 after a complete play, 1 for a file or device that fails, 130 after Ctrl-C.
   int tocar(int dispositivo, const QString &arquivo);
+
+  // Plays the drummer's hits of the input port whose name contains nome, with the note map of
+  // preset ("gm" when empty), and prints a line per hit; the port is waited for up to 5 s.
+  // Call before tocar or ouvir. False, with a message, when it cannot be opened.
+  bool usarEntrada(const QString &nome, const QString &preset);
+  // Opens device dispositivo with no song and runs until segundos have passed (0: until
+  // Ctrl-C); answers the exit status as tocar does. Needs usarEntrada's input for anything
+  // to happen.
+  int ouvir(int dispositivo, double segundos);
 
   // Keeps the event loop busy 2 ms of every 16 ms while playing, the load that painting the
   // drum kit puts on the window's thread; for timing measurements.
@@ -38,6 +48,11 @@ class JogadorTerminal : public QObject, public VisorReproducao {
   void terminar(int status);
 
   void gravarRegistro();
+  bool abrirSaida(int dispositivo);
+
+  std::unique_ptr<KitEletronico> kit;
+  QString nomeEntrada;
+  QString presetEntrada;
 
   std::unique_ptr<QSocketNotifier> sinal;
   std::unique_ptr<QTimer> carga;

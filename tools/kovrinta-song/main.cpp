@@ -21,7 +21,15 @@ int uso() {
                "                                   the event loop busy 2 ms of every 16 ms, as\n"
                "                                   painting the window would; --log writes when\n"
                "                                   each beat was due and when it was handled\n"
-               "                                   (for benchmarks)\n");
+               "                                   (for benchmarks)\n"
+               "       kovrinta-song --listen N --input NAME [--map PRESET] [--seconds S]\n"
+               "                                   play the hits of the MIDI input port whose\n"
+               "                                   name contains NAME on device N, a line each\n"
+               "                                   (hit ns=ARRIVAL handled=UI-THREAD note=\n"
+               "                                   velocity= piece=, times in monotonic ns),\n"
+               "                                   for S seconds or until Ctrl-C; PRESET is gm\n"
+               "                                   (the default), roland, alesis or yamaha\n"
+               "       --input NAME [--map PRESET] also goes with --play\n");
   return 2;
 }
 
@@ -71,20 +79,34 @@ int main(int argc, char **argv) {
       imprimirMusica();
       return 0;
     }
-    if (args.size() >= 3 && args[0] == "--play") {
+    if (args.size() >= 2 && (args[0] == "--play" || args[0] == "--listen")) {
+      const bool ouvindo = args[0] == "--listen";
       bool numero = false;
       const int dispositivo = args[1].toInt(&numero);
-      if (!numero || dispositivo < 0) return uso();
+      if (!numero || dispositivo < 0 || (!ouvindo && args.size() < 3)) return uso();
       JogadorTerminal jogador;
-      for (int i = 3; i < args.size(); ++i) {
-        if (args[i] == "--busy-ui")
+      QString entrada;
+      QString preset;
+      double segundos = 0;
+      for (int i = ouvindo ? 2 : 3; i < args.size(); ++i) {
+        const bool temValor = i + 1 < args.size();
+        if (args[i] == "--busy-ui" && !ouvindo)
           jogador.ocuparInterface();
-        else if (args[i] == "--log" && i + 1 < args.size())
+        else if (args[i] == "--log" && temValor && !ouvindo)
           jogador.registrarBatidas(args[++i]);
+        else if (args[i] == "--input" && temValor)
+          entrada = args[++i];
+        else if (args[i] == "--map" && temValor)
+          preset = args[++i];
+        else if (args[i] == "--seconds" && temValor && ouvindo)
+          segundos = args[++i].toDouble(&numero);
         else
           return uso();
+        if (!numero || segundos < 0) return uso();
       }
-      return jogador.tocar(dispositivo, args[2]);
+      if ((ouvindo || !preset.isEmpty()) && entrada.isEmpty()) return uso();
+      if (!entrada.isEmpty() && !jogador.usarEntrada(entrada, preset)) return 2;
+      return ouvindo ? jogador.ouvir(dispositivo, segundos) : jogador.tocar(dispositivo, args[2]);
     }
   } catch (const std::exception &e) {
     std::fprintf(stderr, "kovrinta-song: %s\n", e.what());
