@@ -11,6 +11,7 @@
 
 #include "JanelaTeste.h"
 #include "config/ArquivoConfiguracao.h"
+#include "entrada/KitEletronico.h"
 #include "ui/Bateria.h"
 #include "ui/PainelInstrumento.h"
 #include "ui/TabelaTeclas.h"
@@ -336,6 +337,39 @@ TEST_F(Teclado, TheHelpPagesCheckerHasTheKeyTableOfTheCode) {
   std::map<std::string, std::set<int>> doCodigo;
   for (const TeclaBateria &t : tabelaTeclas) doCodigo[t.nome] = {t.nota, t.notaComCtrl};
   EXPECT_EQ(doChecker, doCodigo);
+}
+
+}  // namespace
+
+namespace {
+
+// The drummer's kit stored in the configuration and not plugged in at start.
+class KitAusente : public JanelaPrincipal {};
+
+TEST_F(KitAusente, AStoredKitThatIsAbsentIsNamedAndTheKeysStillPlay) {
+  AjustesEntrada ajustes;
+  ajustes.dispositivo = QStringLiteral("TD-17 MIDI 1");
+  ArquivoConfiguracao::instancia().setAjustesEntrada(ajustes);
+  KitEletronico kitEletronico;
+  janela = std::make_unique<TFormPrincipal>();
+  janela->setKitEletronico(&kitEletronico);
+  janela->setMensageiro([this](const QString &texto, const QString &) { mensagens << texto; });
+  janela->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(janela.get()));
+  ASSERT_TRUE(waitFor([&] { return !mensagens.isEmpty(); }));
+  ASSERT_EQ(mensagens.size(), 1);
+  QString esperada = GerenciadorIdiomas::instancia().getTexto("frmSetup", "erroAbrirEntrada");
+  esperada.replace(QLatin1String("%1"), ajustes.dispositivo);
+  EXPECT_EQ(mensagens.front(), esperada);
+  EXPECT_EQ(ArquivoConfiguracao::instancia().getAjustesEntrada(), ajustes) << "the choice is kept";
+
+  janela->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(janela.get()));
+  fake->reset();
+  QTest::simulateEvent(janela->windowHandle(), true, Qt::Key_A, {}, "a", false);
+  QTest::simulateEvent(janela->windowHandle(), false, Qt::Key_A, {}, "a", false);
+  EXPECT_EQ(enviadas(), (std::vector<Mensagem3>{{0x99, 38, 0x7F}}));
+  janela->setKitEletronico(nullptr);
 }
 
 }  // namespace
