@@ -50,6 +50,9 @@ class InputDevice : public Object {
   // returns once the input thread no longer uses the output played before.
   virtual void setThru(const VxMidiThru *thru, OutputDevice *target);
   OutputDevice *thruTarget() const { return target_.load(std::memory_order_acquire); }
+  // Plays nowhere any more, keeping its judging.
+  void releaseOthers() override { setThru(thru(), nullptr); }
+
   // Whether this input's hits play on output (here, or from a synthesizer's own cycle).
   virtual bool playsOn(const OutputDevice *output) const {
     return output != nullptr && thruTarget() == output;

@@ -48,7 +48,7 @@ JackPortInput::JackPortInput(const DeviceInfo &device, std::unique_ptr<Notifier>
 
 JackPortInput::~JackPortInput() {
   disarm();
-  leaveSynth();
+  leaveSynth(false);
   InputDevice::setThru(nullptr, nullptr);
   if (own_) jack_client_close(own_);
 }
@@ -87,14 +87,14 @@ bool JackPortInput::playsOn(const OutputDevice *output) const {
          (InputDevice::playsOn(output) || static_cast<const OutputDevice *>(synth_) == output);
 }
 
-void JackPortInput::leaveSynth() {
+void JackPortInput::leaveSynth(bool takeBack) {
   if (!synth_) return;
   if (JackAudioClient *host = synth_->jackClient()) host->setTap(nullptr);
   jack_port_unregister(hostClient_, hostPort_);
   synth_ = nullptr;
   hostClient_ = nullptr;
   hostPort_ = nullptr;
-  if (own_ && !ownActive_ && jack_activate(own_) == 0) {
+  if (takeBack && own_ && !ownActive_ && jack_activate(own_) == 0) {
     ownActive_ = true;
     connectFrom(own_, ownPort_);
   }

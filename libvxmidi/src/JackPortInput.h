@@ -36,7 +36,9 @@ class JackPortInput : public InputDevice, public JackTap {
   static int process(jack_nframes_t frames, void *data);
   // Connects the source to port; false when it is gone or refuses.
   bool connectFrom(jack_client_t *client, jack_port_t *port);
-  void leaveSynth();
+  // Gives the port back from the synthesizer's client; its own client takes it again unless
+  // it is about to close.
+  void leaveSynth(bool takeBack = true);
   void readPort(jack_client_t *client, jack_port_t *port, jack_nframes_t frames, HitSink *sink);
 
   std::string source_;

@@ -58,6 +58,7 @@ std::unique_ptr<Object> Registry::remove(uint32_t handle) {
 }
 
 void Registry::clear() {
+  for (auto &entry : objects_) entry.second->releaseOthers();
   while (!objects_.empty()) objects_.erase(std::prev(objects_.end()));
 }
 

@@ -12,6 +12,9 @@ namespace vx {
 class Object {
  public:
   virtual ~Object() = default;
+  // Lets go of every other object it uses (an input of the output it plays on), so that the
+  // objects can then go in any order. Entry lock.
+  virtual void releaseOthers() {}
 };
 
 class Registry {
@@ -43,7 +46,8 @@ class Registry {
   // Gives up ownership of the object behind handle (nullptr for an unknown handle).
   std::unique_ptr<Object> remove(uint32_t handle);
 
-  // Destroys every object, in reverse order of opening; used when the library unloads.
+  // Destroys every object, in reverse order of opening, once each has let go of the others;
+  // used when the library unloads.
   void clear();
 
  private:
