@@ -103,7 +103,7 @@ TEST_F(KitEletronicoJack, EachPresetLightsAndPlaysThePieceOfItsNotes) {
     int peca;
   };
   // A Roland hi-hat edge closed and open, an Alesis splash, a Yamaha foot splash, a General
-  // MIDI snare rim.
+  // MIDI snare rim, each after a module's other chatter.
   const std::vector<Caso> casos = {{"roland", 22, 42},
                                    {"roland", 26, 46},
                                    {"alesis", 21, 55},
@@ -113,6 +113,10 @@ TEST_F(KitEletronicoJack, EachPresetLightsAndPlaysThePieceOfItsNotes) {
   std::vector<Bytes> tocadas;
   for (const Caso &caso : casos) {
     ASSERT_TRUE(usar(QLatin1String(caso.mapa))) << caso.mapa;
+    // What modules send besides hits goes between them: system exclusive, clock, sensing.
+    modulo->send({0xF0, 0x41, 0x10, 0x00, 0x00, 0x00, 0x2A, 0x12, 0xF7});
+    modulo->send({0xF8});
+    modulo->send({0xFE});
     golpe({0x90, static_cast<uint8_t>(caso.nota), 100}, esperadas.size() + 1);
     esperadas.push_back(caso.peca);
     tocadas.push_back({0x99, static_cast<uint8_t>(caso.peca), 100});
@@ -132,6 +136,28 @@ TEST_F(KitEletronicoJack, ThePedalTurnsTheHiHatAndSoftOrEndingNotesLightNothing)
   golpe({0xB9, 4, 127}, 2);  // pressed: closed
   golpe({0x99, 46, 100}, 2);
   EXPECT_EQ(picture.acesas, (std::vector<int>{46, 42}));
+}
+
+TEST_F(KitEletronicoJack, APadTaughtByAStrikeKeepsItsPieceAcrossASaveAndARestart) {
+  ASSERT_TRUE(usar(QStringLiteral("gm")));
+  int aprendida = -1;
+  kit->aprender(PecaBateria::caixa, [&](int nota) { aprendida = nota; });
+  golpe({0x99, 60, 100}, 0);  // no piece yet: it only teaches
+  ASSERT_TRUE(waitFor([&] { return aprendida == 60; }));
+  EXPECT_FALSE(kit->isAprendendo());
+  EXPECT_EQ(kit->getMapa().peca(60), PecaBateria::caixa);
+  EXPECT_EQ(kit->getAjustes().mapa, nomeMapaPersonalizado);
+
+  ArquivoConfiguracao::instancia().setAjustesEntrada(kit->getAjustes());
+  ArquivoConfiguracao::instancia().salvar();
+  kit.reset();
+  ArquivoConfiguracao::reiniciarParaTestes();
+  ArquivoConfiguracao::configurarParaTestes({pasta.path(), QStringLiteral("Kovrinta"), {}});
+  ArquivoConfiguracao::instancia().instrumentoParaTestes(&picture);
+  kit = std::make_unique<KitEletronico>();
+  ASSERT_TRUE(kit->aplicar(ArquivoConfiguracao::instancia().getAjustesEntrada()));
+  golpe({0x99, 60, 100}, 1);
+  EXPECT_EQ(picture.acesas, std::vector<int>{38});
 }
 
 TEST_F(KitEletronicoJack, AnAbsentPortIsRefusedAndTheSettingsAreKept) {
