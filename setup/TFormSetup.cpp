@@ -68,6 +68,7 @@ TFormSetup::TFormSetup(QWidget *parent)
       CheckBoxSel(new QCheckBox(TabCanais)),
       btnOK(criarBotao(this, "btnOK", lugarOK)),
       btnCancel(criarBotao(this, "btnCancel", lugarCancel)),
+      TabEntrada(new PaginaEntrada),
       mensageiro(mostrarMensagem) {
   setObjectName(QStringLiteral("FormSetup"));
   setFont(fonteJanela(pixelsTexto));
@@ -80,6 +81,8 @@ TFormSetup::TFormSetup(QWidget *parent)
   TabCanais->setObjectName(QStringLiteral("TabCanais"));
   PagCtrlSetup->addTab(TabDrivers, QStringLiteral("Drivers"));
   PagCtrlSetup->addTab(TabCanais, QString());
+  PagCtrlSetup->addTab(TabEntrada, texto("TabEntrada"));
+  TabEntrada->setAvisarErro([this](const QString &mensagem) { mostrarErro(mensagem, {}); });
   ListBoxDrivers->setObjectName(QStringLiteral("ListBoxDrivers"));
   ListBoxDrivers->setGeometry(lugarLista);
   ListBoxDrivers->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -147,6 +150,7 @@ void TFormSetup::showEvent(QShowEvent *evento) {
   QDialog::showEvent(evento);
   if (evento->spontaneous()) return;
   selecionarDriver(ArquivoConfiguracao::instancia().getDriver());
+  TabEntrada->carregar();
   // Said once the dialog stands, so that the message box sits over it.
   if (!erroLista.isEmpty())
     QTimer::singleShot(0, this, [this] {

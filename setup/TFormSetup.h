@@ -1,4 +1,5 @@
-// The setup dialog: the MIDI output device and the switches of the open song's tracks.
+// The setup dialog: the MIDI output device, the switches of the open song's tracks and the
+// drummer's electronic kit.
 #pragma once
 
 #include <QDialog>
@@ -6,7 +7,9 @@
 #include <array>
 
 #include "config/Mensageiro.h"
+#include "setup/PaginaEntrada.h"
 
+class KitEletronico;
 class QCheckBox;
 class QGroupBox;
 class QListWidget;
@@ -46,10 +49,14 @@ class TFormSetup : public QDialog {
 
   // Where a message box goes; tests record the messages instead.
   void setMensageiro(Mensageiro outro) { mensageiro = std::move(outro); }
+  // The kit the electronic-kit page lists the input devices of and drives (not owned;
+  // nullptr: none, the page then only stores its settings).
+  void setKitEletronico(KitEletronico *kit) { TabEntrada->setKitEletronico(kit); }
 
   QTabWidget *getPagCtrlSetup() const { return PagCtrlSetup; }
   QWidget *getTabDrivers() const { return TabDrivers; }
   QWidget *getTabCanais() const { return TabCanais; }
+  PaginaEntrada *getTabEntrada() const { return TabEntrada; }
   QListWidget *getListBoxDrivers() const { return ListBoxDrivers; }
   QPushButton *getBtnAssistenteDriver() const { return btnAssistenteDriver; }
   QGroupBox *getGroupBoxCanais() const { return GroupBoxCanais; }
@@ -58,7 +65,7 @@ class TFormSetup : public QDialog {
   bool isTratarCliques() const { return tratarCliques; }
 
  protected:
-  // FormShow: the stored device is selected.
+  // FormShow: the stored device is selected, and the kit's page shows its stored settings.
   void showEvent(QShowEvent *evento) override;
 
  private:
@@ -83,6 +90,7 @@ class TFormSetup : public QDialog {
   QPushButton *btnOK;
   QPushButton *btnCancel;
   std::array<QCheckBox *, numCaixas> caixas{};
+  PaginaEntrada *TabEntrada;
 
   bool tratarCliques = false;
   // Why the device list is empty when the MIDI library could not be loaded.

@@ -10,6 +10,7 @@
 #include "config/ArquivoConfiguracao.h"
 #include "config/GerenciadorIdiomas.h"
 #include "config/Mensageiro.h"
+#include "entrada/KitEletronico.h"
 #include "midi/SaidaMIDI.h"
 #include "setup/TFormSetup.h"
 #include "setup/TformAssistenteConfiguracaoDriver.h"
@@ -84,11 +85,16 @@ SaidaPrograma executarKovrinta(const QString &arquivo) {
     FormSetup = &setup;
     TformAssistenteConfiguracaoDriver assistente;
     formAssistenteConfiguracaoDriver = &assistente;
+    KitEletronico kit;
+    principal.setKitEletronico(&kit);
+    setup.setKitEletronico(&kit);
     splash.hide();
 
     principal.abrirAoMostrar(arquivo);
     principal.show();
     QApplication::exec();
+    principal.setKitEletronico(nullptr);
+    setup.setKitEletronico(nullptr);
     formAssistenteConfiguracaoDriver = nullptr;
     FormSetup = nullptr;
     FormPrincipal = nullptr;

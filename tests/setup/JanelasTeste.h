@@ -6,9 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QStringList>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
@@ -92,6 +96,32 @@ inline ::testing::AssertionResult clicar(QAbstractButton *botao) {
   const QPoint ponto =
       qobject_cast<QCheckBox *>(botao) ? QPoint(7, botao->height() / 2) : botao->rect().center();
   QTest::mouseClick(botao, Qt::LeftButton, {}, ponto);
+  return ::testing::AssertionSuccess();
+}
+
+// Opens lista's drop-down with the mouse and clicks its item indice, as a user would.
+inline ::testing::AssertionResult escolher(QComboBox *lista, int indice) {
+  if (!lista->isVisible() || !lista->isEnabled())
+    return ::testing::AssertionFailure() << lista->objectName().toStdString() << " is unusable";
+  QTest::mouseClick(lista, Qt::LeftButton);
+  QAbstractItemView *vista = lista->view();
+  if (!waitFor([&] { return vista->isVisible(); }))
+    return ::testing::AssertionFailure() << "the list did not open";
+  const QPoint item = vista->visualRect(lista->model()->index(indice, 0)).center();
+  // The list takes a release only after the mouse has moved in it.
+  QTest::mouseMove(vista->viewport(), item);
+  QTest::mouseClick(vista->viewport(), Qt::LeftButton, {}, item);
+  if (!waitFor([&] { return !vista->isVisible(); }))
+    return ::testing::AssertionFailure() << "the list stayed open";
+  return ::testing::AssertionSuccess();
+}
+
+// Clicks the tab of pagina in paginas.
+inline ::testing::AssertionResult clicarAba(QTabWidget *paginas, QWidget *pagina) {
+  auto *abas = paginas->findChild<QTabBar *>();
+  QTest::mouseClick(abas, Qt::LeftButton, {}, abas->tabRect(paginas->indexOf(pagina)).center());
+  if (paginas->currentWidget() != pagina)
+    return ::testing::AssertionFailure() << pagina->objectName().toStdString() << " not shown";
   return ::testing::AssertionSuccess();
 }
 

@@ -1,9 +1,11 @@
 // Both windows over the real library, with a test client's JACK MIDI input as the device:
 // the wizard's scale as it arrives, and the setup dialog's device choice and track
-// switches. One private JACK server serves the whole suite.
+// switches; and a test client's JACK MIDI output as the drummer's kit, chosen and taught on
+// the kit's page. One private JACK server serves the whole suite.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -14,10 +16,12 @@
 
 #include "CapturaJack.h"
 #include "JackServer.h"
+#include "JackTestClient.h"
 #include "JanelasTeste.h"
 #include "ProgramaFalso.h"
 #include "TVxMidi.h"
 #include "TVxMidiOut.h"
+#include "entrada/KitEletronico.h"
 #include "midi/SaidaMIDI.h"
 #include "setup/TFormSetup.h"
 #include "setup/TformAssistenteConfiguracaoDriver.h"
@@ -226,4 +230,57 @@ TEST_F(JanelasJack, UncheckingSelectAllSilencesAndSwitchesOffEveryTrackInOrder) 
     EXPECT_FALSE(setup.getCaixa(i).isChecked()) << i;
     EXPECT_FALSE(ArquivoConfiguracao::instancia().isTrilhaAtiva(i)) << i;
   }
+}
+
+TEST_F(JanelasJack, TheKitsPageOpensTheChosenInputAndLearnsThePadStruckOnIt) {
+  JackTestClient modulo("modulo", false, true);
+  ASSERT_TRUE(modulo.ready());
+  KitEletronico kit;
+  TFormSetup setup;
+  std::vector<Mensagem> mensagens;
+  setup.setMensageiro([&](const QString &texto, const QString &titulo) {
+    mensagens.push_back({texto, titulo});
+  });
+  setup.setKitEletronico(&kit);
+  PaginaEntrada *pagina = setup.getTabEntrada();
+  QPushButton *botao = pagina->getBtnAprender();
+  QString nome;
+  std::vector<QString> estados;
+  executarCom(
+      setup, [&] { return setup.exec(); },
+      [&] {
+        ASSERT_TRUE(clicarAba(setup.getPagCtrlSetup(), pagina));
+        EXPECT_FALSE(botao->isEnabled()) << "no hit can come without an input";
+        QComboBox *lista = pagina->getCmbDispositivoEntrada();
+        const int porta = lista->findText(QStringLiteral("modulo:out"), Qt::MatchContains);
+        ASSERT_GT(porta, 0) << "the module's port is listed";
+        nome = lista->itemText(porta);
+        ASSERT_TRUE(escolher(lista, porta));
+        ASSERT_TRUE(mensagens.empty()) << mensagens.front().texto.toStdString();
+        ASSERT_TRUE(escolher(pagina->getCmbPecaAprender(), static_cast<int>(PecaBateria::caixa)));
+
+        // The button starts learning, and cancels it.
+        ASSERT_TRUE(clicar(botao));
+        estados.push_back(botao->text() + " / " + pagina->getLblAprender()->text());
+        ASSERT_TRUE(clicar(botao));
+        EXPECT_FALSE(kit.isAprendendo());
+        estados.push_back(botao->text());
+
+        ASSERT_TRUE(clicar(botao));
+        modulo.send({0x99, 40, 90});
+        ASSERT_TRUE(waitFor([&] { return !pagina->isAprendendo(); }, 10s));
+        estados.push_back(botao->text() + " / " + pagina->getLblAprender()->text() + " / " +
+                          pagina->getCmbMapaNotas()->currentText());
+        // Closing the dialog while learning ends it.
+        ASSERT_TRUE(clicar(botao));
+        setup.reject();
+      });
+  EXPECT_EQ(estados, (std::vector<QString>{"Cancel / Strike the pad for “Snare”…", "Learn",
+                                           "Learn / Note 40 is now “Snare”. / Taught map"}));
+  EXPECT_FALSE(kit.isAprendendo());
+  const AjustesEntrada guardados = ArquivoConfiguracao::instancia().getAjustesEntrada();
+  EXPECT_EQ(guardados.dispositivo, nome);
+  EXPECT_EQ(kit.getDispositivoAberto(), nome);
+  EXPECT_EQ(guardados.mapa, "personalizado");
+  EXPECT_EQ(MapaNotas::deTexto(guardados.notas).peca(40), PecaBateria::caixa);
 }
