@@ -40,8 +40,11 @@ KEY_NOTES = {
 }
 SPACE_BAR = {"en": "Space", "pt-BR": "Espaço", "es": "Espacio"}
 
-# Captions that the windows keep in every language, as designed.
-DESIGNED_TEXTS = {"Setup", "Drivers", "OK", "Cancel", "Total:", "Tracks:", "Play Along"}
+# Captions that the windows keep in every language, as designed: the electronic kit's note
+# maps go by their makers' names.
+DESIGNED_TEXTS = {"Setup", "Drivers", "OK", "Cancel", "Total:", "Tracks:", "Play Along",
+                  "General MIDI", "Roland V-Drums (TD)", "Alesis (Nitro, Surge, Strike)",
+                  "Yamaha DTX"}
 
 # What the help must name, as (section, key) of the language file, a picture word, or a
 # designed text.
@@ -51,7 +54,10 @@ HELP_NAMES = [
         "lblTempo", "lblVolume", "lblVelocidade", "BateriaTodas", "SemNome")
 ] + [
     ("frmSetup", k) for k in (
-        "btnAssistenteDriver", "TabCanais", "GroupBoxCanais", "CheckBoxSel", "CheckBoxText")
+        "btnAssistenteDriver", "TabCanais", "GroupBoxCanais", "CheckBoxSel", "CheckBoxText",
+        "TabEntrada", "lblDispositivoEntrada", "nenhumaEntrada", "lblMapaNotas",
+        "mapaPersonalizado", "lblPecaAprender", "btnAprender", "lblVelocidadeMinima",
+        "lblLimiarChimbal", "ckChimbalInvertido", "ckGuardaCruzadaText")
 ] + [
     ("fmAssistenteConfiguracaoDriver", k) for k in (
         "btnProsseguir", "btnEscutando", "btnNaoEscutando", "btnFinalizar", "btnCancelar",

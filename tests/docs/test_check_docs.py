@@ -31,6 +31,18 @@ TabCanais=Tracks
 GroupBoxCanais=Song tracks
 CheckBoxSel=All tracks
 CheckBoxText=(no track)
+TabEntrada=Electronic kit
+lblDispositivoEntrada=MIDI input:
+nenhumaEntrada=(none)
+entradaAusente=Not connected: %1
+lblMapaNotas=Note map:
+mapaPersonalizado=Taught map
+lblPecaAprender=Teach a pad:
+btnAprender=Learn
+lblVelocidadeMinima=Softest hit (velocity):
+lblLimiarChimbal=Hi-hat closed from pedal value:
+ckChimbalInvertido=The pedal sends low values when closed
+ckGuardaCruzadaText=Ignore cross-talk between pads
 
 [fmAssistenteConfiguracaoDriver]
 btnProsseguir=Play scale
@@ -56,7 +68,11 @@ WORDS = "botao.abrir=Open\nbotao.ritmos=Grooves\n"
 
 NAMES = ["Playing", "Paused", "Stopped", "Looping", "Loop start", "Fast-forward",
          "Rewinding", "Beat:", "Volume", "Tempo:", "All drum tracks", "(untitled)",
-         "Test devices…", "Tracks", "Song tracks", "All tracks", "(no track)", "Play scale",
+         "Test devices…", "Tracks", "Song tracks", "All tracks", "(no track)",
+         "Electronic kit", "MIDI input:", "(none)", "Note map:", "Taught map", "Teach a pad:",
+         "Learn", "Softest hit (velocity):", "Hi-hat closed from pedal value:",
+         "The pedal sends low values when closed", "Ignore cross-talk between pads",
+         "Play scale",
          "I heard it", "I heard nothing", "Finish", "Cancel", "Open the volume mixer",
          "Did you hear the scale?", "Your sound device is ready", "No device was confirmed",
          "Open", "Grooves", "Play Along", "Tracks:", "Drivers", "OK"]
@@ -217,13 +233,15 @@ class CheckerTest(unittest.TestCase):
         self.assertEqual(self.faults(tutorial=page(
             '<p><span class="ui">Drums&nbsp;2</span> <span class="ui">Step 3:</span> '
             '<span class="ui">The device did not respond.</span> '
-            '<span class="ui">Total:</span></p>')), [])
+            '<span class="ui">Total:</span> <span class="ui">Roland V-Drums (TD)</span></p>')),
+            [])
 
     def test_help_names_every_status_and_button(self):
-        names = [n for n in NAMES if n not in ("Looping", "I heard nothing")]
+        names = [n for n in NAMES if n not in ("Looping", "I heard nothing", "Learn")]
         faults = self.faults(help=page(help_body(names=names)))
         self.assertFault(faults, "never names 'Looping'")
         self.assertFault(faults, "never names 'I heard nothing'")
+        self.assertFault(faults, "never names 'Learn'", "frmSetup btnAprender")
 
     def test_key_table_holds_every_key_with_its_note(self):
         without_k = KEY_ROWS.replace('<tr><td><kbd>K</kbd></td><td>Ride</td><td>51</td></tr>\n',
