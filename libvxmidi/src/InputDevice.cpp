@@ -53,8 +53,8 @@ void InputDevice::setThru(const VxMidiThru *thru, OutputDevice *target) {
   while (playing_.load(std::memory_order_seq_cst)) std::this_thread::yield();
 }
 
-void InputDevice::receive(const uint8_t *bytes, std::size_t length, int64_t ns, HitSink *sink,
-                          uint32_t frame) {
+void InputDevice::receive(const uint8_t *bytes, std::size_t length, int64_t ns, int64_t jackFrame,
+                          HitSink *sink, uint32_t frame) {
   ShortMessage message;
   for (std::size_t i = 0; i < length; ++i) {
     if (!stream_.take(bytes[i], &message)) continue;
@@ -65,7 +65,7 @@ void InputDevice::receive(const uint8_t *bytes, std::size_t length, int64_t ns, 
       } else {
         playing_.store(true, std::memory_order_seq_cst);
         if (OutputDevice *target = target_.load(std::memory_order_seq_cst))
-          target->takeHit(decision.sound.bytes, decision.sound.length, ns);
+          target->takeHit(decision.sound.bytes, decision.sound.length, ns, jackFrame);
         playing_.store(false, std::memory_order_seq_cst);
       }
     }

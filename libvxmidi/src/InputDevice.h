@@ -61,10 +61,11 @@ class InputDevice : public Object {
   const VxMidiThru *thru() const { return hasThru_ ? &thru_ : nullptr; }
 
  protected:
-  // Input thread: the bytes of one packet that arrived at ns. A hit goes to sink at frame
+  // Input thread: the bytes of one packet that arrived at ns (at jackFrame on the JACK
+  // server's frame counter, -1 when not from JACK). A hit goes to sink at frame (of the cycle)
   // when a sink is given, else to the output played.
-  void receive(const uint8_t *bytes, std::size_t length, int64_t ns, HitSink *sink = nullptr,
-               uint32_t frame = 0);
+  void receive(const uint8_t *bytes, std::size_t length, int64_t ns, int64_t jackFrame = -1,
+               HitSink *sink = nullptr, uint32_t frame = 0);
   // Disarms the notifier; call first in a derived destructor.
   void disarm();
 

@@ -26,6 +26,7 @@ bool JackAudioClient::open() {
 bool JackAudioClient::start(Render render, void *context) {
   render_ = render;
   context_ = context;
+  clock_ = CycleClock(sampleRate());
   ports_[0] = jack_port_register(client_, "left", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
   ports_[1] = jack_port_register(client_, "right", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
   if (!ports_[0] || !ports_[1]) return false;
@@ -63,10 +64,14 @@ void JackAudioClient::setTap(JackTap *tap) {
 
 int JackAudioClient::process(jack_nframes_t frames, void *data) {
   auto &self = *static_cast<JackAudioClient *>(data);
+  self.clock_.cycle(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                        std::chrono::steady_clock::now().time_since_epoch())
+                        .count(),
+                    frames);
   self.inCycle_.store(true, std::memory_order_seq_cst);
   self.gatherer_.count = 0;
   if (JackTap *tap = self.tap_.load(std::memory_order_seq_cst))
-    tap->readCycle(frames, self.gatherer_);
+    tap->readCycle(frames, self.clock_.bufferStartNs(), self.clock_.nsPerFrame(), self.gatherer_);
   self.inCycle_.store(false, std::memory_order_seq_cst);
   auto *left = static_cast<float *>(jack_port_get_buffer(self.ports_[0], frames));
   auto *right = static_cast<float *>(jack_port_get_buffer(self.ports_[1], frames));

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "CycleClock.h"
 #include "InputDevice.h"
 #include "InputStream.h"
 
@@ -22,8 +23,10 @@ struct CycleHit {
 // What the client reads at the start of each cycle: a JACK input whose port it hosts.
 class JackTap {
  public:
-  // Process thread: reads this cycle's events and hands each hit to sink.
-  virtual void readCycle(jack_nframes_t frames, HitSink &sink) = 0;
+  // Process thread: reads this cycle's events and hands each hit to sink. The cycle's first
+  // frame is at startNs on the monotonic clock, each frame nsPerFrame long.
+  virtual void readCycle(jack_nframes_t frames, double startNs, double nsPerFrame,
+                         HitSink &sink) = 0;
 
  protected:
   ~JackTap() = default;
@@ -71,6 +74,8 @@ class JackAudioClient {
   std::atomic<JackTap *> tap_{nullptr};
   std::atomic<bool> inCycle_{false};
   Gatherer gatherer_;
+  // Process thread: the cycles on the monotonic clock, as the synthesizer maps them.
+  CycleClock clock_{48000};
 };
 
 }  // namespace vx

@@ -39,6 +39,7 @@ JackPortInput::JackPortInput(const DeviceInfo &device, std::unique_ptr<Notifier>
     fail(VX_OPEN_PORT_GONE, "MIDI port is gone: " + source_);
   ownPort_ = jack_port_register(own_, kPortName, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
   if (!ownPort_) fail(VX_OPEN_PORT_REFUSED, "cannot make a JACK MIDI port");
+  ownClock_ = CycleClock(jack_get_sample_rate(own_));
   jack_set_process_callback(own_, &JackPortInput::process, this);
   if (jack_activate(own_) != 0) fail(VX_OPEN_PORT_REFUSED, "cannot start the client");
   ownActive_ = true;
@@ -102,38 +103,31 @@ void JackPortInput::leaveSynth(bool takeBack) {
 
 int JackPortInput::process(jack_nframes_t frames, void *data) {
   auto &self = *static_cast<JackPortInput *>(data);
-  self.readPort(self.own_, self.ownPort_, frames, nullptr);
+  self.ownClock_.cycle(monotonicNs(), frames);
+  self.readPort(self.own_, self.ownPort_, frames, self.ownClock_.bufferStartNs(),
+                self.ownClock_.nsPerFrame(), nullptr);
   return 0;
 }
 
-void JackPortInput::readCycle(jack_nframes_t frames, HitSink &sink) {
-  readPort(hostClient_, hostPort_, frames, &sink);
+void JackPortInput::readCycle(jack_nframes_t frames, double startNs, double nsPerFrame,
+                              HitSink &sink) {
+  readPort(hostClient_, hostPort_, frames, startNs, nsPerFrame, &sink);
 }
 
-// Each event's moment is its frame on the server's own timeline of the cycle, moved onto the
-// monotonic clock by the offset between the two clocks read now.
+// Each event's moment is its frame on the cycle's timeline as the clients of the library map it
+// from their wake-ups (JACK's own cycle times stray by up to hundreds of milliseconds after the
+// host stalls the server), and its frame on the server's counter, which JACK outputs place it by.
 void JackPortInput::readPort(jack_client_t *client, jack_port_t *port, jack_nframes_t frames,
-                             HitSink *sink) {
+                             double startNs, double nsPerFrame, HitSink *sink) {
   void *buffer = jack_port_get_buffer(port, frames);
   const uint32_t count = jack_midi_get_event_count(buffer);
   if (count == 0) return;
-  jack_nframes_t cycleFrames = 0;
-  jack_time_t cycleUs = 0;
-  jack_time_t nextUs = 0;
-  float periodUs = 0;
-  double startNs = static_cast<double>(monotonicNs());
-  double nsPerFrame = 1e9 / 48000;
-  if (jack_get_cycle_times(client, &cycleFrames, &cycleUs, &nextUs, &periodUs) == 0 &&
-      nextUs > cycleUs) {
-    const int64_t offsetNs = monotonicNs() - static_cast<int64_t>(jack_get_time()) * 1000;
-    startNs = static_cast<double>(cycleUs) * 1000.0 + static_cast<double>(offsetNs);
-    nsPerFrame = static_cast<double>(nextUs - cycleUs) * 1000.0 / frames;
-  }
+  const auto cycleFrame = static_cast<int64_t>(jack_last_frame_time(client));
   for (uint32_t i = 0; i < count; ++i) {
     jack_midi_event_t event;
     if (jack_midi_event_get(&event, buffer, i) != 0) continue;
     const auto ns = static_cast<int64_t>(startNs + event.time * nsPerFrame);
-    receive(event.buffer, event.size, ns, sink, event.time);
+    receive(event.buffer, event.size, ns, cycleFrame + event.time, sink, event.time);
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "CycleClock.h"
 #include "DeviceCatalog.h"
 #include "InputDevice.h"
 #include "JackAudioClient.h"
@@ -30,7 +31,7 @@ class JackPortInput : public InputDevice, public JackTap {
   bool playsOn(const OutputDevice *output) const override;
 
   // The process thread of whichever client hosts the port.
-  void readCycle(jack_nframes_t frames, HitSink &sink) override;
+  void readCycle(jack_nframes_t frames, double startNs, double nsPerFrame, HitSink &sink) override;
 
  private:
   static int process(jack_nframes_t frames, void *data);
@@ -39,12 +40,15 @@ class JackPortInput : public InputDevice, public JackTap {
   // Gives the port back from the synthesizer's client; its own client takes it again unless
   // it is about to close.
   void leaveSynth(bool takeBack = true);
-  void readPort(jack_client_t *client, jack_port_t *port, jack_nframes_t frames, HitSink *sink);
+  void readPort(jack_client_t *client, jack_port_t *port, jack_nframes_t frames, double startNs,
+                double nsPerFrame, HitSink *sink);
 
   std::string source_;
   jack_client_t *own_ = nullptr;
   jack_port_t *ownPort_ = nullptr;
   bool ownActive_ = false;
+  // Its own client's process thread: its cycles on the monotonic clock.
+  CycleClock ownClock_{48000};
   // While the synthesizer's client reads the port.
   SynthOutput *synth_ = nullptr;
   jack_client_t *hostClient_ = nullptr;

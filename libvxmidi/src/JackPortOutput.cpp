@@ -38,6 +38,13 @@ int64_t nowNs() {
 
 }  // namespace
 
+// A hit of a JACK input: its frame on the server's frame counter and its bytes.
+struct FrameHit {
+  jack_nframes_t frame = 0;
+  uint8_t length = 0;
+  uint8_t bytes[3] = {};
+};
+
 struct JackPortOutput::Impl {
   explicit Impl(std::unique_ptr<Notifier> given)
       : notifier(given ? std::move(given) : std::make_unique<Notifier>(nullptr)),
@@ -56,8 +63,10 @@ struct JackPortOutput::Impl {
 
   // Producer side: the entry lock's holder.
   SpscQueue<Scheduled, kQueueSize> queue;
-  // Hits of the input that plays here, from its own thread: a second producer.
+  // Hits of the input that plays here, from its own thread: a second producer. Those of a
+  // JACK input go by their frame on the server's counter, the others by their moment.
   SpscQueue<Scheduled, 256> hits;
+  SpscQueue<FrameHit, 256> frameHits;
   uint64_t sequence = 0;
   uint32_t generation = 0;
   std::atomic<uint32_t> flushes{0};
@@ -121,24 +130,45 @@ void JackPortOutput::Impl::cycle(jack_nframes_t frames) {
   done += agenda.dropFlushed(current);
   done += agenda.dropStamped(stampedDropped.load(std::memory_order_acquire));
 
+  // The agenda's messages and the hits of a JACK input, merged by frame.
+  const jack_nframes_t cycleStart = jack_last_frame_time(client);
+  constexpr int64_t none = std::numeric_limits<int64_t>::max();
   int64_t lastFrame = 0;
-  while (!agenda.empty()) {
-    const Scheduled &next = agenda.front();
-    // A message put at a moment goes out one period later, in the cycle whose processing
-    // follows that moment: every stamped message waits exactly one period behind its moment.
-    int64_t frame =
-        next.stamped ? static_cast<int64_t>(std::floor(clock.frameOffset(next.dueNs) + frames)) : 0;
-    if (frame >= static_cast<int64_t>(frames)) break;
+  while (true) {
+    int64_t agendaFrame = none;
+    if (!agenda.empty()) {
+      const Scheduled &next = agenda.front();
+      // A message put at a moment goes out one period later, in the cycle whose processing
+      // follows that moment: every stamped message waits exactly one period behind its moment.
+      const int64_t frame =
+          next.stamped ? static_cast<int64_t>(std::floor(clock.frameOffset(next.dueNs) + frames))
+                       : 0;
+      if (frame < static_cast<int64_t>(frames)) agendaFrame = frame;
+    }
+    int64_t hitFrame = none;
+    if (const FrameHit *hit = frameHits.front()) {
+      // One period after its frame on the server's counter, whichever of the two clients ran
+      // first in its cycle; the counter wraps, the difference does not.
+      const auto frame = static_cast<int32_t>(hit->frame + frames - cycleStart);
+      if (frame < static_cast<int64_t>(frames)) hitFrame = frame;
+    }
+    if (agendaFrame == none && hitFrame == none) break;
+    const bool isHit = hitFrame < agendaFrame;
+    int64_t frame = isHit ? hitFrame : agendaFrame;
     if (frame < 0) {
       late.fetch_add(1, std::memory_order_relaxed);
       frame = 0;
     }
     frame = std::max(frame, lastFrame);
-    if (jack_midi_event_write(buffer, static_cast<jack_nframes_t>(frame), next.bytes,
-                              next.length) != 0)
+    const uint8_t *bytes = isHit ? frameHits.front()->bytes : agenda.front().bytes;
+    const uint8_t length = isHit ? frameHits.front()->length : agenda.front().length;
+    if (jack_midi_event_write(buffer, static_cast<jack_nframes_t>(frame), bytes, length) != 0)
       break;  // the port's buffer is full: the rest goes in the next cycle
     lastFrame = frame;
-    agenda.popFront();
+    if (isHit)
+      frameHits.pop();
+    else
+      agenda.popFront();
     ++done;
   }
   unsent.fetch_sub(done, std::memory_order_release);
@@ -232,7 +262,17 @@ bool JackPortOutput::queue(const uint8_t *bytes, std::size_t length, int64_t due
 
 // A hit is written at its frame one period after it arrived, as a stamped message is, so that
 // every hit waits the same.
-bool JackPortOutput::takeHit(const uint8_t *bytes, std::size_t length, int64_t ns) {
+bool JackPortOutput::takeHit(const uint8_t *bytes, std::size_t length, int64_t ns,
+                             int64_t jackFrame) {
+  if (jackFrame >= 0) {
+    FrameHit hit;
+    hit.frame = static_cast<jack_nframes_t>(jackFrame);
+    hit.length = static_cast<uint8_t>(std::min<std::size_t>(length, 3));
+    std::memcpy(hit.bytes, bytes, hit.length);
+    if (!impl_->frameHits.push(hit)) return false;
+    impl_->unsent.fetch_add(1, std::memory_order_release);
+    return true;
+  }
   Scheduled entry;
   entry.kind = Scheduled::Kind::Message;
   entry.stamped = true;

@@ -25,8 +25,9 @@ class JackPortOutput : public OutputDevice {
   void flush() override;
   uint64_t lateMessages() const override;
   bool takesHits() const override { return true; }
-  // The input thread of the input that plays here: written one period after ns, at its frame.
-  bool takeHit(const uint8_t *bytes, std::size_t length, int64_t ns) override;
+  // The input thread of the input that plays here: written one period after it arrived, at
+  // its frame (jackFrame exactly when given, else the frame of ns).
+  bool takeHit(const uint8_t *bytes, std::size_t length, int64_t ns, int64_t jackFrame) override;
 
   // One period of the server, the delay a message put at a moment waits for its cycle: a
   // message due at t is written at the frame of t plus this. Any thread.

@@ -40,9 +40,11 @@ class OutputDevice : public Object {
   virtual bool takesHits() const { return false; }
   // Called by the input thread of the one input that plays on this output: plays a hit of
   // 1 to 3 bytes that arrived at ns on the monotonic clock, with the device's own constant
-  // delay after that moment. No lock, no allocation. False when it cannot (no room).
-  virtual bool takeHit(const uint8_t *bytes, std::size_t length, int64_t ns) {
-    (void)bytes, (void)length, (void)ns;
+  // delay after that moment; jackFrame is the hit's frame on the JACK server's frame counter
+  // when it came from a JACK port (-1 otherwise), which a JACK output places it by exactly.
+  // No lock, no allocation. False when it cannot (no room).
+  virtual bool takeHit(const uint8_t *bytes, std::size_t length, int64_t ns, int64_t jackFrame) {
+    (void)bytes, (void)length, (void)ns, (void)jackFrame;
     return false;
   }
 

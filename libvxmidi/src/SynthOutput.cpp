@@ -56,6 +56,9 @@ constexpr std::size_t kQueueSize = 4096;
 // Hits a drummer plays between two buffers, and some.
 constexpr std::size_t kHitQueueSize = 256;
 
+// The frames FluidSynth renders a voice's start in: a note starts at the next multiple.
+constexpr uint64_t kBlock = 64;
+
 // Output buffers FluidSynth's drivers pass at most (stereo dry plus effects per channel).
 constexpr int kMaxBuffers = 16;
 
@@ -105,6 +108,8 @@ struct SynthOutput::Impl {
 
   // Audio thread only, after the driver starts.
   CycleClock clock{kDefaultSampleRate};
+  // Frames rendered since the synthesizer was made: its 64-frame blocks begin at multiples.
+  uint64_t rendered = 0;
   int periodFrames = 0;
   double latencyNs = 0;
   Agenda<kQueueSize> agenda;
@@ -246,6 +251,17 @@ void SynthOutput::Impl::renderCycle(int len, int nfx, float *fx[], int nout, flo
   self.agenda.dropFlushed(flushes);
   self.agenda.dropStamped(self.stampedDropped.load(std::memory_order_acquire));
 
+  // FluidSynth starts a voice at the first of its 64-frame blocks at or after the moment the
+  // note reaches it, and its blocks run on from its first frame. A hit of this cycle is handed
+  // over so that its voice starts at the block boundary nearest its frame: no more than half
+  // a block early or late, instead of up to a whole block late.
+  const uint64_t cycleStart = self.rendered;
+  const auto applyFrame = [&](uint32_t frame) {
+    const uint64_t boundary = (cycleStart + frame + kBlock / 2) / kBlock * kBlock;
+    const uint64_t from = boundary >= kBlock - 1 ? boundary - (kBlock - 1) : 0;
+    return from <= cycleStart ? 0
+                              : static_cast<int>(std::min<uint64_t>(from - cycleStart, len - 1));
+  };
   int position = 0;
   int nextHit = 0;
   while (true) {
@@ -260,7 +276,7 @@ void SynthOutput::Impl::renderCycle(int len, int nfx, float *fx[], int nout, flo
       }
     }
     const int hitFrame =
-        nextHit < count ? std::max(position, static_cast<int>(cycleHits[nextHit].frame)) : len;
+        nextHit < count ? std::max(position, applyFrame(cycleHits[nextHit].frame)) : len;
     const int frame = std::min(agendaFrame, hitFrame);
     if (frame >= len) break;
     if (frame > position) {
@@ -299,6 +315,7 @@ void SynthOutput::Impl::renderPiece(int from, int to, int nfx, float *fx[], int 
     nwet = 2;
   }
   fluid_synth_process(synth.get(), to - from, nwet, wet, nout, dry);
+  rendered += static_cast<uint64_t>(to - from);
 }
 
 void SynthOutput::Impl::apply(const Scheduled &entry) {
@@ -407,7 +424,7 @@ bool SynthOutput::send(const uint8_t *bytes, std::size_t length, int64_t dueNs) 
   return impl_->enqueue(entry);
 }
 
-bool SynthOutput::takeHit(const uint8_t *bytes, std::size_t length, int64_t ns) {
+bool SynthOutput::takeHit(const uint8_t *bytes, std::size_t length, int64_t ns, int64_t) {
   Scheduled entry;
   entry.kind = Scheduled::Kind::Message;
   entry.dueNs = ns;

@@ -46,7 +46,7 @@ class SynthOutput : public OutputDevice {
 
   bool takesHits() const override { return true; }
   // The input thread of the input that plays here: the hit sounds the latency after ns.
-  bool takeHit(const uint8_t *bytes, std::size_t length, int64_t ns) override;
+  bool takeHit(const uint8_t *bytes, std::size_t length, int64_t ns, int64_t jackFrame) override;
   // Our own JACK client when the synthesizer plays through JACK, else null: a JACK input that
   // plays here has its port read by it. Entry lock.
   JackAudioClient *jackClient() const;
