@@ -643,7 +643,7 @@ int main(int argc, char **argv) {
       "lines is the handling\n(where the kit lights; the screen's paint comes later); beside "
       "it, on the monotonic clock, the same from the\nwake of the cycle that carried the hit "
       "(the writer's), the arrival stamp ns against the hit's frame time\nby that wake, and "
-      "JACK's start of the cycle (jack_get_cycle_times, from which ns is made) against it\n");
+      "JACK's own start of the cycle (jack_get_cycle_times) against it\n");
   std::printf("  %-44s %-9s %8s %8s %8s  %s\n", "", "lines", "median", "p99", "max", "goal");
   imprimirTratamentos("on the built-in synth", sintetizador, total, taxa);
   imprimirTratamentos("on the JACK MIDI port", porta, total, taxa);
