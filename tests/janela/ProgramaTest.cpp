@@ -246,6 +246,49 @@ TEST_F(Programa, AKeyHeldOnTheDisplaySoundsOnceThoughTheServerRepeatsItAndCtrlIs
   terminar();
 }
 
+// The drummer's kit stored in the configuration opens at start, and its hits leave on the
+// output device as the stored map says, while the window stands.
+TEST_F(Programa, TheStoredKitOpensAtStartAndItsHitsPlayOnTheDevice) {
+  JackServer servidor;
+  KOVRINTA_REQUIRE_JACK(servidor);
+  JackTestClient captura("captura", true, false);
+  JackTestClient kit("td17", false, true);
+  ASSERT_TRUE(captura.ready() && kit.ready());
+  QProcess listar;
+  listar.start(QString(KOVRINTA_PROGRAM_DIR) + "/kovrinta-song", {"--devices"});
+  ASSERT_TRUE(listar.waitForFinished(20000));
+  int dispositivo = -1;
+  for (const QByteArray &linha : listar.readAllStandardOutput().split('\n'))
+    if (linha.contains("captura:in")) dispositivo = linha.split(' ').first().toInt();
+  ASSERT_GE(dispositivo, 0) << "the capture port is not among the devices";
+  programa.escrever("kovrinta.ini", QStringLiteral("[geral]\ndriver=%1\nidioma=English\n[entrada]\n"
+                                                   "dispositivo=%2\nmapa=roland\n")
+                                        .arg(dispositivo)
+                                        .arg(QString::fromStdString(kit.outputName()))
+                                        .toUtf8());
+
+  iniciar({});
+  ASSERT_TRUE(esperarPrincipal()) << "the main window did not appear";
+  ASSERT_TRUE(waitFor([&] { return captura.received().size() >= 16; }, 20s));
+  const auto notas = [&] {
+    std::vector<Bytes> n;
+    for (const Bytes &m : captura.received())
+      if (m.size() == 3 && (m[0] & 0xF0) == 0x90) n.push_back(m);
+    return n;
+  };
+  // The input opens right after the device: strike until a hit arrives.
+  ASSERT_TRUE(waitFor(
+      [&] {
+        kit.send({0x90, 26, 90});  // a Roland hi-hat's open edge
+        return kit.waitForCyclesAfterSend(40) && !notas().empty();
+      },
+      20s))
+      << "no hit of the kit reached the device";
+  EXPECT_EQ(notas().front(), (Bytes{0x99, 46, 90}));
+  processo.kill();
+  terminar();
+}
+
 TEST_F(Programa, AScreenThatIsNotAt96DpiIsRefusedWithItsMessageAndNoWindow) {
   QProcessEnvironment dpi;
   // Without Qt's scaling, a font DPI of 120 is what the program sees as the screen's.
