@@ -32,6 +32,18 @@ ServidorXvfb::ServidorXvfb() {
     return;
   }
   display = QStringLiteral(":%1").arg(n);
+  // A client may still be refused right after the number is written (seen now and then when
+  // the display of a server that just ended is taken again): the display is ready once a
+  // client gets in.
+  const auto prazoCliente = std::chrono::steady_clock::now() + 15s;
+  while (!xdotool({QStringLiteral("getdisplaygeometry")})) {
+    if (std::chrono::steady_clock::now() >= prazoCliente || servidor.state() != QProcess::Running) {
+      falha = QStringLiteral("Xvfb took display %1 but lets no client in").arg(display);
+      display.clear();
+      return;
+    }
+    QThread::msleep(50);
+  }
 }
 
 ServidorXvfb::~ServidorXvfb() {
