@@ -58,10 +58,12 @@ class Agenda {
     }
     entries_[at] = entry;
     ++count_;
+    if (entry.stamped) ++stamped_;
     return true;
   }
 
   void popFront() {
+    if (entries_[head_].stamped) --stamped_;
     ++head_;
     if (--count_ == 0) head_ = 0;
   }
@@ -69,6 +71,7 @@ class Agenda {
   // Drops every message of a generation before current (compared so that counts may wrap);
   // answers how many.
   std::size_t dropFlushed(uint32_t current) {
+    if (stamped_ == 0) return 0;
     return removeIf([current](const Scheduled &e) { return e.flushedBy(current); });
   }
 
@@ -76,6 +79,9 @@ class Agenda {
   // noteOff and due after it are dropped (a track switched off while its notes were on their
   // way).
   std::size_t cancelNoteOns(const Scheduled &noteOff) {
+    // Most note-offs put at once meet no stamped message at all (a device's reset, a burst of
+    // a feed): they cost nothing then, however full the agenda.
+    if (stamped_ == 0) return 0;
     const int key = noteOff.noteOffKey();
     return removeIf([&](const Scheduled &e) {
       return e.stamped && e.sequence < noteOff.sequence && e.dueNs > noteOff.dueNs &&
@@ -85,6 +91,7 @@ class Agenda {
 
   // Drops the stamped messages put up to sequence: a reset ends what a song had on its way.
   std::size_t dropStamped(uint64_t upTo) {
+    if (stamped_ == 0) return 0;
     return removeIf([upTo](const Scheduled &e) { return e.stamped && e.sequence <= upTo; });
   }
 
@@ -101,8 +108,13 @@ class Agenda {
   template <class Predicate>
   std::size_t removeIf(Predicate drop) {
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < count_; ++i)
-      if (!drop(entries_[head_ + i])) entries_[kept++] = entries_[head_ + i];
+    for (std::size_t i = 0; i < count_; ++i) {
+      const Scheduled &entry = entries_[head_ + i];
+      if (!drop(entry))
+        entries_[kept++] = entry;
+      else if (entry.stamped)
+        --stamped_;
+    }
     const std::size_t removed = count_ - kept;
     head_ = 0;
     count_ = kept;
@@ -112,6 +124,8 @@ class Agenda {
   std::array<Scheduled, Capacity> entries_{};
   std::size_t head_ = 0;
   std::size_t count_ = 0;
+  // How many of the entries are stamped: what a note-off or a reset may have to drop.
+  std::size_t stamped_ = 0;
 };
 
 inline int Scheduled::noteOffKey() const {
