@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "Agenda.h"
 #include "CycleClock.h"
 #include "DeviceCatalog.h"
 #include "JackPortInput.h"
@@ -191,6 +192,33 @@ TEST(CycleClockTest, RestartsWhenTheDriverLosesTimeAndFollowsTheNewTimeline) {
 
 // ---------------------------------------------------------------------------------------
 // The queue between the putting thread and the audio thread.
+
+// The agenda counts its stamped messages to spare note-offs put at once a pass over it; the
+// count must follow every way an entry leaves.
+TEST(AgendaTest, ANoteOffPutAtOnceStillEndsAStampedNoteAfterOthersCameAndWent) {
+  const auto message = [](bool stamped, int64_t dueNs, uint64_t sequence, uint8_t velocity) {
+    vx::Scheduled entry;
+    entry.stamped = stamped;
+    entry.dueNs = dueNs;
+    entry.sequence = sequence;
+    entry.length = 3;
+    entry.bytes[0] = 0x99;
+    entry.bytes[1] = 38;
+    entry.bytes[2] = velocity;
+    return entry;
+  };
+  vx::Agenda<8> agenda;
+  agenda.insert(message(false, 1, 1, 100));
+  agenda.insert(message(true, 100, 2, 100));
+  agenda.insert(message(true, 200, 3, 100));
+  agenda.popFront();
+  EXPECT_EQ(agenda.dropStamped(2), 1u);
+  EXPECT_EQ(agenda.cancelNoteOns(message(false, 50, 4, 0)), 1u);
+  EXPECT_TRUE(agenda.empty());
+  agenda.insert(message(false, 300, 5, 100));
+  EXPECT_EQ(agenda.cancelNoteOns(message(false, 250, 6, 0)), 0u);
+  EXPECT_EQ(agenda.size(), 1u);
+}
 
 TEST(SynthQueueTest, RefusesWhenFullAndKeepsWhatItHas) {
   vx::SpscQueue<int, 8> queue;
