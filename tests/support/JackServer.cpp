@@ -77,6 +77,14 @@ JackServer::JackServer() : name_("kovrinta-test-" + std::to_string(getpid())) {
   failure_ = "jackd did not answer within 5 s";
 }
 
+void JackServer::pause() {
+  if (pid_ > 0) kill(pid_, SIGSTOP);
+}
+
+void JackServer::resume() {
+  if (pid_ > 0) kill(pid_, SIGCONT);
+}
+
 JackServer::~JackServer() {
   if (pid_ <= 0) return;
   kill(pid_, SIGTERM);

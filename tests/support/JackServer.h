@@ -17,6 +17,10 @@ class JackServer {
   ~JackServer();
 
   bool running() const { return running_; }
+  // Holds the server still (no cycle runs, so no client drains anything) until resume();
+  // for tests that must fill an output's queue however fast its client would empty it.
+  void pause();
+  void resume();
   const std::string &name() const { return name_; }
   // What went wrong when it is not running.
   const std::string &failure() const { return failure_; }

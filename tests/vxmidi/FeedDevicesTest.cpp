@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -83,6 +84,10 @@ TEST_F(FeedDevices, AJackPortRefusesWhenFullAndEveryEventArrivesInOrder) {
   out.VxMidi = &vxMidi;
   ASSERT_TRUE(out.Open(static_cast<uint16_t>(porta), 0));
   auto score = partitura();
+  // The server stands still while the feed begins, so that the queue fills whatever the
+  // speed of the two sides; it goes on once the feed waits for room.
+  server_->pause();
+  QTimer::singleShot(300, [] { server_->resume(); });
   EXPECT_GT(alimentar(out, *score), 0) << "the port never ran out of room";
   ASSERT_TRUE(captura.waitForReceived(kEvents));
   const auto recebido = captura.received();
