@@ -7,12 +7,14 @@ namespace kovrinta::test {
 using namespace std::chrono_literals;
 
 // Xvfb writes the display number it took to the descriptor -displayfd names, here its
-// standard output, once it accepts clients.
+// standard output, once it accepts clients. -noreset: the server would otherwise reset each
+// time its last client leaves (the probe below, an xdotool call), and refuse a program that
+// connects meanwhile.
 ServidorXvfb::ServidorXvfb() {
   servidor.start(QStringLiteral("Xvfb"),
                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                   QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                  QStringLiteral("tcp")});
+                  QStringLiteral("tcp"), QStringLiteral("-noreset")});
   if (!servidor.waitForStarted(5000)) {
     falha = QStringLiteral("Xvfb did not start: ") + servidor.errorString();
     return;
