@@ -186,10 +186,10 @@ typedef struct VxMidiThru {
                           the pedal (controller 4) once the pedal has been heard */
   uint8_t closedHatNote;
   uint8_t openHatNote;
-  uint8_t channel;        /**< the channel index the hits sound on, 0..15 */
-  uint8_t minVelocity;    /**< a note-on softer than this is no hit: neither sounded nor delivered */
-  uint8_t closedFrom;     /**< controller 4 at or above this value: the hi-hat is closed */
-  uint8_t pedalInverted;  /**< non-zero: below closedFrom it is closed */
+  uint8_t channel;       /**< the channel index the hits sound on, 0..15 */
+  uint8_t minVelocity;   /**< a note-on softer than this is no hit: neither sounded nor delivered */
+  uint8_t closedFrom;    /**< controller 4 at or above this value: the hi-hat is closed */
+  uint8_t pedalInverted; /**< non-zero: below closedFrom it is closed */
   uint8_t crossTalkGuard; /**< non-zero: drop cross-talk hits (VX_CROSSTALK_NS) */
 } VxMidiThru;
 

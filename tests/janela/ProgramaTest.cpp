@@ -54,6 +54,17 @@ class PastaPrograma {
   bool pronta = false;
 };
 
+// The number of the test's capture port "captura:in" among the devices, as the program
+// numbers them; -1 when it is not listed.
+int dispositivoDaCaptura() {
+  QProcess listar;
+  listar.start(QString(KOVRINTA_PROGRAM_DIR) + "/kovrinta-song", {"--devices"});
+  if (!listar.waitForFinished(20000)) return -1;
+  for (const QByteArray &linha : listar.readAllStandardOutput().split('\n'))
+    if (linha.contains("captura:in")) return linha.split(' ').first().toInt();
+  return -1;
+}
+
 class Programa : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -123,13 +134,7 @@ TEST_F(Programa, PlaysTheSongItIsGivenIntoAJackPortAndClosesThroughTheConfirmati
   JackTestClient captura("captura", true, false);
   ASSERT_TRUE(captura.ready());
 
-  // The capture port's number among the devices, as the program numbers them.
-  QProcess listar;
-  listar.start(QString(KOVRINTA_PROGRAM_DIR) + "/kovrinta-song", {"--devices"});
-  ASSERT_TRUE(listar.waitForFinished(20000));
-  int dispositivo = -1;
-  for (const QByteArray &linha : listar.readAllStandardOutput().split('\n'))
-    if (linha.contains("captura:in")) dispositivo = linha.split(' ').first().toInt();
+  const int dispositivo = dispositivoDaCaptura();
   ASSERT_GE(dispositivo, 0) << "the capture port is not among the devices";
 
   // The stored settings, with a key and a section that a save drops.
@@ -206,12 +211,7 @@ TEST_F(Programa, AKeyHeldOnTheDisplaySoundsOnceThoughTheServerRepeatsItAndCtrlIs
   KOVRINTA_REQUIRE_JACK(servidor);
   JackTestClient captura("captura", true, false);
   ASSERT_TRUE(captura.ready());
-  QProcess listar;
-  listar.start(QString(KOVRINTA_PROGRAM_DIR) + "/kovrinta-song", {"--devices"});
-  ASSERT_TRUE(listar.waitForFinished(20000));
-  int dispositivo = -1;
-  for (const QByteArray &linha : listar.readAllStandardOutput().split('\n'))
-    if (linha.contains("captura:in")) dispositivo = linha.split(' ').first().toInt();
+  const int dispositivo = dispositivoDaCaptura();
   ASSERT_GE(dispositivo, 0) << "the capture port is not among the devices";
   programa.escrever(
       "kovrinta.ini",
@@ -254,12 +254,7 @@ TEST_F(Programa, TheStoredKitOpensAtStartAndItsHitsPlayOnTheDevice) {
   JackTestClient captura("captura", true, false);
   JackTestClient kit("td17", false, true);
   ASSERT_TRUE(captura.ready() && kit.ready());
-  QProcess listar;
-  listar.start(QString(KOVRINTA_PROGRAM_DIR) + "/kovrinta-song", {"--devices"});
-  ASSERT_TRUE(listar.waitForFinished(20000));
-  int dispositivo = -1;
-  for (const QByteArray &linha : listar.readAllStandardOutput().split('\n'))
-    if (linha.contains("captura:in")) dispositivo = linha.split(' ').first().toInt();
+  const int dispositivo = dispositivoDaCaptura();
   ASSERT_GE(dispositivo, 0) << "the capture port is not among the devices";
   programa.escrever("kovrinta.ini", QStringLiteral("[geral]\ndriver=%1\nidioma=English\n[entrada]\n"
                                                    "dispositivo=%2\nmapa=roland\n")
