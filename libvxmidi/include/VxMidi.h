@@ -77,10 +77,15 @@ static inline const char *VxOpenFailureText(uint32_t code) {
 /** Size of the buffer GetMidiOutDescription and GetMidiInDescription fill, NUL included. */
 #define VX_DESCRIPTION_SIZE 32
 
+/** Records of a file's track that are no MIDI message; outputs take them and send nothing. */
+#define VX_RECORD_TEMPO 0x00u          /**< data1..3: microseconds per quarter note */
+#define VX_RECORD_TIME_SIGNATURE 0x58u /**< data1: beats per bar; data2: log2 of the beat's note \
+                                        */
+
 /** One MIDI event: a delta time and up to three bytes. */
 typedef struct VxMidiEvent {
   uint32_t time;  /**< ticks since the previous event of its stream */
-  uint8_t status; /**< status byte, 0x80..0xEF for channel messages; 0 for a tempo record */
+  uint8_t status; /**< status byte, 0x80..0xEF for channel messages, or a VX_RECORD_ kind */
   uint8_t data1;
   uint8_t data2;
   uint8_t data3; /**< not interpreted by outputs */
@@ -269,10 +274,11 @@ VX_API void CloseSMF(uint32_t handle);
 /** Makes every track's ReadSMF start again from its first event. Answers 0 when done. */
 VX_API uint32_t RewindSMF(uint32_t handle);
 /** Stores up to room records of track `track` into events, continuing where this track's
- *  last call ended. Answers the number stored; 0 after the track's last record. */
+ *  last call ended: its channel messages, and in track 0 a record for each Set Tempo and
+ *  Time Signature. Answers the number stored; 0 after the track's last record. */
 VX_API uint32_t ReadSMF(uint32_t handle, uint32_t track, VxMidiEvent *events, uint32_t room);
-/** Appends count records to track `track` of a file opened with 'w'. Status 0 records are
- *  written as Set Tempo meta events. Answers the number written. */
+/** Appends count records to track `track` of a file opened with 'w'. Tempo and time
+ *  signature records are written as their meta events. Answers the number written. */
 VX_API uint32_t WriteSMF(uint32_t handle, uint32_t track, const VxMidiEvent *events,
                          uint32_t count);
 /** Ticks per quarter note (the file's division word; 0 for an unknown handle). */

@@ -16,6 +16,7 @@ constexpr size_t kMaxProblems = 32;
 
 constexpr uint8_t kMetaEndOfTrack = 0x2F;
 constexpr uint8_t kMetaSetTempo = 0x51;
+constexpr uint8_t kMetaTimeSignature = 0x58;
 
 uint32_t bigEndian32(const uint8_t *p) {
   return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
@@ -174,10 +175,12 @@ class TrackReader {
       seenMeta_[type] = true;
       content_.tracks.back().metas.push_back(SmfMetaRef{type, static_cast<uint32_t>(pos_), length});
     }
-    // Tempo changes reach the player as records of track 0 only: that is where a format 1
-    // file keeps its tempo map.
+    // Tempo and time signature changes reach the player as records of track 0 only: that is
+    // where a format 1 file keeps its tempo map and its bars.
     if (type == kMetaSetTempo && index_ == 0 && length >= 3)
-      record(0, smf_[pos_], smf_[pos_ + 1], smf_[pos_ + 2]);
+      record(VX_RECORD_TEMPO, smf_[pos_], smf_[pos_ + 1], smf_[pos_ + 2]);
+    if (type == kMetaTimeSignature && index_ == 0 && length >= 2)
+      record(VX_RECORD_TIME_SIGNATURE, smf_[pos_], smf_[pos_ + 1], 0);
     pos_ += length;
     if (type == kMetaEndOfTrack) {
       ended_ = true;

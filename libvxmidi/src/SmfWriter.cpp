@@ -16,6 +16,7 @@ constexpr std::size_t kMaxTrackBytes = std::numeric_limits<uint32_t>::max() - 16
 
 constexpr uint8_t kMetaEndOfTrack = 0x2F;
 constexpr uint8_t kMetaSetTempo = 0x51;
+constexpr uint8_t kMetaTimeSignature = 0x58;
 
 void putVlq(std::vector<uint8_t> &out, uint32_t value) {
   uint8_t bytes[4];
@@ -46,9 +47,9 @@ void putDelta(std::vector<uint8_t> &out, uint32_t time, uint8_t &runningStatus) 
   putVlq(out, time);
 }
 
-// Bytes a record takes at most: the delta's fillers, the delta and a Set Tempo.
+// Bytes a record takes at most: the delta's fillers, the delta and a time signature.
 std::size_t recordBytes(uint32_t time) {
-  return (time / kMaxVlq) * 6 + 4 + 6;
+  return (time / kMaxVlq) * 6 + 4 + 7;
 }
 
 }  // namespace
@@ -65,17 +66,22 @@ uint32_t SmfWriter::appendRecords(uint32_t track, const VxMidiEvent *events, uin
   uint32_t taken = 0;
   for (; taken < count; ++taken) {
     const VxMidiEvent &e = events[taken];
-    const bool tempo = e.status == 0;
+    const bool tempo = e.status == VX_RECORD_TEMPO;
+    const bool compasso = e.status == VX_RECORD_TIME_SIGNATURE;
     const bool channel = e.status >= 0x80 && e.status < 0xF0;
-    if (!tempo && !channel) break;
+    if (!tempo && !compasso && !channel) break;
     const bool twoBytes = channel && (e.status & 0xE0) == 0xC0;
     if (channel && (e.data1 > 0x7F || (!twoBytes && e.data2 > 0x7F))) break;
     if (t->metas.size() + t->body.size() + recordBytes(e.time) > kMaxTrackBytes) break;
 
     std::vector<uint8_t> &out = t->body;
     putDelta(out, e.time, t->runningStatus);
-    if (tempo) {
-      out.insert(out.end(), {0xFF, kMetaSetTempo, 0x03, e.data1, e.data2, e.data3});
+    if (tempo || compasso) {
+      // A time signature's clocks per click and 32nds per quarter are the usual 24 and 8.
+      if (tempo)
+        out.insert(out.end(), {0xFF, kMetaSetTempo, 0x03, e.data1, e.data2, e.data3});
+      else
+        out.insert(out.end(), {0xFF, kMetaTimeSignature, 0x04, e.data1, e.data2, 24, 8});
       // Strict readers end running status at a meta event.
       t->runningStatus = 0;
       continue;

@@ -148,16 +148,20 @@ TEST_F(Smf, CarriedDeltasAreUnsigned32BitSums) {
   EXPECT_EQ(readAll(*file, 0), (Records{{0x10000000, 0x90, 0x3C, 0x64, 0}}));
 }
 
-TEST_F(Smf, SetTempoBecomesARecordInTrackZeroOnly) {
-  const Bytes tempos = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // 500000 us
-                        0x60, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40,  // 1000000 us at 96
-                        0x10, 0xFF, 0x51, 0x02, 0x01, 0x02,        // too short for a tempo
-                        0x08, 0x80, 0x3C, 0x00};
-  const Bytes drums = {0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40, 0x30, 0x99, 0x24, 0x64};
+TEST_F(Smf, TempoAndTimeSignatureBecomeRecordsInTrackZeroOnly) {
+  const Bytes tempos = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,        // 500000 us
+                        0x00, 0xFF, 0x58, 0x04, 0x06, 0x03, 0x0C, 0x08,  // 6/8
+                        0x60, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40,        // 1000000 us at 96
+                        0x10, 0xFF, 0x51, 0x02, 0x01, 0x02,              // too short for a tempo
+                        0x04, 0xFF, 0x58, 0x01, 0x07,                    // too short for a bar
+                        0x04, 0x80, 0x3C, 0x00};
+  const Bytes drums = {0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40, 0x00, 0xFF, 0x58,
+                       0x04, 0x07, 0x03, 0x18, 0x08, 0x30, 0x99, 0x24, 0x64};
   auto file = open(smf(1, 480, {tempos + kEnd, drums + kEnd}));
   ASSERT_TRUE(file) << diagnostic;
   EXPECT_EQ(file->resolution(), 480);
   EXPECT_EQ(readAll(*file, 0), (Records{{0, 0, 0x07, 0xA1, 0x20},
+                                        {0, 0x58, 6, 3, 0},
                                         {0x60, 0, 0x0F, 0x42, 0x40},
                                         {0x18, 0x80, 0x3C, 0x00, 0}}));
   EXPECT_EQ(readAll(*file, 1), (Records{{0x30, 0x99, 0x24, 0x64, 0}}));
@@ -328,7 +332,7 @@ TEST_F(Smf, FilesAboveTheSizeLimitAreRefusedUnread) {
 // --- Writing
 
 TEST_F(Smf, AWrittenScoreReadsBackUnchanged) {
-  const Records tempo = {{0, 0, 0x07, 0xA1, 0x20}, {1920, 0, 0x06, 0x1A, 0x80}};
+  const Records tempo = {{0, 0, 0x07, 0xA1, 0x20}, {0, 0x58, 3, 2, 0}, {1920, 0, 0x06, 0x1A, 0x80}};
   const Records drums = {{0, 0xC9, 0x00, 0, 0},         {0, 0x99, 0x24, 0x64, 0},
                          {0, 0x99, 0x2A, 0x50, 0},      {120, 0x89, 0x24, 0x40, 0},
                          {0, 0x99, 0x2A, 0x00, 0},      {5, 0xE9, 0x00, 0x40, 0},
@@ -340,10 +344,8 @@ TEST_F(Smf, AWrittenScoreReadsBackUnchanged) {
     EXPECT_TRUE(out->setResolution(480));
     EXPECT_EQ(out->write(1, drums.data(), 4), 4u) << "track 1 made first, track 0 with it";
     EXPECT_EQ(out->write(1, drums.data() + 4, 3), 3u);
-    EXPECT_EQ(out->write(0, tempo.data(), 2), 2u);
+    EXPECT_EQ(out->write(0, tempo.data(), 3), 3u);
     EXPECT_TRUE(out->writeMeta(1, 0x03, reinterpret_cast<const uint8_t *>("Drums"), 0));
-    const uint8_t sig[] = {4, 2, 24, 8};
-    EXPECT_TRUE(out->writeMeta(0, 0x58, sig, 4));
     EXPECT_EQ(out->trackCount(), 2u);
     EXPECT_TRUE(out->finish());
   }
@@ -355,7 +357,7 @@ TEST_F(Smf, AWrittenScoreReadsBackUnchanged) {
   EXPECT_EQ(readAll(*in, 0), tempo);
   EXPECT_EQ(readAll(*in, 1), drums);
   EXPECT_EQ(meta(*in, 1, 0x03), "Drums");
-  EXPECT_EQ(meta(*in, 0, 0x58), "\x04\x02\x18\x08");
+  EXPECT_EQ(meta(*in, 0, 0x58), "\x03\x02\x18\x08");
   EXPECT_EQ(meta(*in, 0, 0x51), "\x07\xA1\x20");
 }
 

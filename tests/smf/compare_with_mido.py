@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Compares what vxmidi-dump reads from each Standard MIDI File with what an independent
 reader (python3-mido) implies: per track, the channel messages with their bytes, and in
-track 0 one status-0 record per Set Tempo holding the tempo's three bytes; the delta time of
+track 0 one status-0 record per Set Tempo holding the tempo's three bytes and one status-0x58
+record per Time Signature holding its numerator and denominator power; the delta time of
 every event left out is carried into the next record.
 
 Usage: compare_with_mido.py VXMIDI_DUMP FOLDER...
@@ -33,6 +34,10 @@ def expected_dump(path):
             elif message.type == "set_tempo" and index == 0:
                 t = message.tempo
                 records.append(f"{carried} 0 {(t >> 16) & 255} {(t >> 8) & 255} {t & 255}")
+                carried = 0
+            elif message.type == "time_signature" and index == 0:
+                power = message.denominator.bit_length() - 1
+                records.append(f"{carried} 88 {message.numerator} {power} 0")
                 carried = 0
         lines.append(f"track {index} events={len(records)}")
         lines.extend(records)
