@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "TVxMidiOut.h"
 #include "TVxMidiSMF.h"
@@ -120,6 +121,7 @@ void SaidaMIDI::construirMusica() {
   if (!(resolucao > 0)) throw ErroArquivoMidi("the MIDI file has no usable division");
   const bool tempoReal = divisaoDeTempoReal(divisao);
   auto musica = std::make_unique<Musica>();
+  std::vector<FormulaCompasso> formulas;
   int maiorPosicao = 0;
 
   for (int t = 0; t < partitura->GetNumTracks(); ++t) {
@@ -151,7 +153,10 @@ void SaidaMIDI::construirMusica() {
       const bool notaBateria = (noteOn || noteOff) && c == canalBateria && n < 60;
       const bool reparavel = n >= primeiraNotaBateria && n <= ultimaNotaBateria;
 
-      if (marcador) {
+      if (t == 0 && s == VX_RECORD_TIME_SIGNATURE) {
+        // A beat's note is a power of two; one past a 64th is out of the tick grid's reach.
+        formulas.push_back({posicao, n, 1 << std::min(v, 6)});
+      } else if (marcador) {
         if (!tempoReal) trilha->adicionarEvento(marcadorDe(posicao, e));
       } else if (notaBateria && noteOn) {
         trilha->setBateria();
@@ -179,6 +184,7 @@ void SaidaMIDI::construirMusica() {
     }
     musica->adicionarTrilha(trilha.release());
   }
+  musica->setCompassos(MapaCompassos(std::move(formulas)));
 
   GerenciadorMusica &gerenciador = GerenciadorMusica::instancia();
   gerenciador.setMusicaAtual(musica.release());

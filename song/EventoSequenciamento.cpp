@@ -1,7 +1,6 @@
 #include "song/EventoSequenciamento.h"
 
 #include "midi/SaidaMIDI.h"
-#include "playback/AcessoGui.h"
 #include "playback/Sequenciador.h"
 
 namespace {
@@ -30,6 +29,5 @@ void EventoGenerico::executar() {
 
 void EventoAndamento::executar() {
   if (!temAndamento()) return;
-  AcessoGui::instancia().mostrarAndamento(bpm);
   Sequenciador::instancia().aplicarMarcador(*this);
 }

@@ -71,8 +71,8 @@ class EventoAndamento : public EventoSequenciamento {
  public:
   EventoAndamento(int posicao, int canal, int bpm, int microssegundos = -1)
       : EventoSequenciamento(posicao, canal), bpm(bpm), microssegundos(microssegundos) {}
-  // Shows the tempo in the window, then makes it the playback tempo; a bpm of 0 or less
-  // changes nothing.
+  // Makes it the playback tempo at the speed set, which the window is shown; a bpm of 0 or
+  // less changes nothing.
   void executar() override;
   int getBpm() const { return bpm; }
   int getMicrossegundos() const { return microssegundos; }

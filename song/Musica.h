@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
+#include "song/MapaCompassos.h"
 #include "song/Trilha.h"
 
 class Musica {
@@ -28,6 +30,10 @@ class Musica {
   // song; none when the song has no tempo at all.
   const EventoAndamento *marcadorEm(int posicao) const;
 
+  // The song's bars, 4/4 throughout until the import sets the file's signatures.
+  void setCompassos(MapaCompassos mapa) { compassos = std::move(mapa); }
+  const MapaCompassos &getCompassos() const { return compassos; }
+
   // Unique to this song among all songs of the run, so that a song that takes the place of
   // a destroyed one at the same address is told apart from it.
   uint64_t getSerie() const { return serie; }
@@ -35,5 +41,6 @@ class Musica {
  private:
   std::vector<std::unique_ptr<Trilha>> trilhas;
   std::vector<const EventoAndamento *> marcadores;
+  MapaCompassos compassos;
   uint64_t serie;
 };

@@ -118,6 +118,17 @@ TEST_F(Importacao, EveryTempoMarkerCarriesItsOwnTempo) {
   EXPECT_EQ(bpms, (std::vector<int>{120, 240, -1}));
 }
 
+// The first track's signatures become the song's bars at their ticks; other tracks' do not.
+TEST_F(Importacao, TheFirstTracksTimeSignaturesBecomeTheSongsBars) {
+  const Musica &m = carregar(
+      smf(96, {junta({ev(0, {0xFF, 0x58, 4, 6, 3, 24, 8}), ev(576, {0xFF, 0x58, 4, 7, 3, 24, 8})}),
+               junta({ev(0, {0xFF, 0x58, 4, 5, 2, 24, 8}), ev(0, {0x99, 36, 100})})}));
+  EXPECT_EQ(m.getCompassos().getFormulas(), (std::vector<FormulaCompasso>{{0, 6, 8}, {384, 7, 8}}));
+  EXPECT_EQ(m.getTrilha(0).getEventos().size(), 0u) << "a signature is no event to play";
+  EXPECT_EQ(carregar(smf(96, {ev(0, {0x99, 36, 100})})).getCompassos().getFormulas(),
+            (std::vector<FormulaCompasso>{{0, 4, 4}}));
+}
+
 TEST_F(Importacao, LengthBeatsAndEmptyTracks) {
   carregar(smf(64, {{}, ev(640, {0x99, 36, 100}), {}}));
   const GerenciadorMusica &g = GerenciadorMusica::instancia();
