@@ -14,3 +14,11 @@ void AcessoGui::mostrarAndamento(int bpm) {
 void AcessoGui::atualizarPosicao() {
   if (visor) visor->avancarTempo();
 }
+
+void AcessoGui::mostrarCompasso(int compasso, int tempo) {
+  if (visor) visor->exibirCompasso(compasso, tempo);
+}
+
+void AcessoGui::mostrarContagem(int tempo) {
+  if (visor) visor->exibirContagem(tempo);
+}

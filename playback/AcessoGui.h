@@ -13,6 +13,8 @@ class AcessoGui {
 
   void mostrarAndamento(int bpm);
   void atualizarPosicao();
+  void mostrarCompasso(int compasso, int tempo);
+  void mostrarContagem(int tempo);
 
  private:
   AcessoGui() = default;

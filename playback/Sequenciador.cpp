@@ -1,7 +1,9 @@
 #include "playback/Sequenciador.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
+#include <numeric>
 
 #include "EVxMidiException.h"
 #include "TVxMidi.h"
@@ -50,6 +52,7 @@ void Sequenciador::exigirBiblioteca() const {
 void Sequenciador::tocar() {
   exigirBiblioteca();
   if (sincronismo->IsRunning()) return;
+  if (compassosContagem > 0) iniciarContagem();
   sincronismo->SetPeriod(periodoNumerador, periodoDenominador);
   sincronismo->Start();
 }
@@ -68,10 +71,12 @@ void Sequenciador::pausar(bool pausa) {
 void Sequenciador::parar() {
   interromper();
   posicao = 0;
+  contagemRestante = 0;
 }
 
 void Sequenciador::setPosicao(int valor) {
   posicao = valor;
+  contagemRestante = 0;
   acertarAndamento();
 }
 
@@ -89,14 +94,37 @@ void Sequenciador::aplicarMarcador(const EventoAndamento &marcador) {
     serieMarcador = musica->getSerie();
   }
   const int microssegundos = marcador.getMicrossegundos();
-  if (microssegundos <= 0) {
-    setAndamento(marcador.getBpm());
-    return;
+  if (microssegundos > 0) return aplicarMicrossegundos(microssegundos);
+  const int bpm = marcador.getBpm();
+  if (bpm <= 0) return;
+  if (velocidade != 100) return aplicarMicrossegundos(60'000'000 / bpm);
+  microssegundosBase = 60'000'000 / bpm;
+  AcessoGui::instancia().mostrarAndamento(bpm);
+  setAndamento(bpm);
+}
+
+void Sequenciador::setVelocidade(int percentual) {
+  velocidade = std::clamp(percentual, velocidadeMinima, velocidadeMaxima);
+  aplicarMicrossegundos(microssegundosBase);
+}
+
+// The tick period is exato * 100 / (64 * speed) microseconds, a fraction the timer keeps
+// exactly (exato / 64 at full speed); it fits its 32 bits for every tempo a file can give but
+// the slowest at odd speeds, which lose the last digits.
+void Sequenciador::aplicarMicrossegundos(int exato) {
+  microssegundosBase = std::clamp(exato, microssegundosMinimos, microssegundosMaximos);
+  const uint64_t comum = std::gcd(100, velocidade);
+  uint64_t numerador = uint64_t(microssegundosBase) * (100 / comum);
+  uint64_t denominador = uint64_t(ticksPorSemiminima) * uint64_t(velocidade / comum);
+  while (numerador > std::numeric_limits<uint32_t>::max()) {
+    numerador /= 2;
+    denominador = std::max<uint64_t>(denominador / 2, 1);
   }
-  const int exato = std::clamp(microssegundos, microssegundosMinimos, microssegundosMaximos);
-  andamento = 60'000'000 / exato;
-  periodoNumerador = static_cast<uint32_t>(exato);
-  periodoDenominador = ticksPorSemiminima;
+  const int64_t efetivo = int64_t(microssegundosBase) * 100 / velocidade;
+  andamento = static_cast<int>(std::clamp<int64_t>(60'000'000 / efetivo, 1, bpmMaximo));
+  periodoNumerador = static_cast<uint32_t>(numerador);
+  periodoDenominador = static_cast<uint32_t>(denominador);
+  AcessoGui::instancia().mostrarAndamento(andamento);
   aplicarAndamento();
 }
 
@@ -114,23 +142,65 @@ void Sequenciador::acertarAndamento() {
   const EventoAndamento *emVigor = musica->marcadorEm(posicao);
   if (!emVigor) return;
   if (emVigor == marcadorAplicado && serieMarcador == musica->getSerie()) return;
-  AcessoGui::instancia().mostrarAndamento(emVigor->getBpm());
   aplicarMarcador(*emVigor);
 }
 
 void Sequenciador::marcarLoop() {
+  const Musica *musica = GerenciadorMusica::instancia().getMusicaAtual();
+  const bool naLinha = marcasNasLinhas && musica;
+  const int marca = naLinha ? musica->getCompassos().linhaMaisProxima(posicao) : posicao;
   if (inicioLoop == -1) {
-    inicioLoop = posicao;
-  } else {
-    fimLoop = posicao;
-    loopAtivo = true;
+    inicioLoop = marca;
+    loopNaLinha = naLinha;
+    return;
   }
+  fimLoop = marca;
+  // Marks on one bar line make a loop of that bar.
+  if (naLinha && fimLoop == inicioLoop) {
+    const MapaCompassos &compassos = musica->getCompassos();
+    fimLoop = compassos.inicioDoCompasso(compassos.lugar(inicioLoop).compasso + 1);
+  }
+  loopNaLinha = naLinha && loopNaLinha;
+  loopAtivo = true;
+  passesLoop = 0;
+  if (treinador.isAtivo()) setVelocidade(treinador.reiniciar());
+}
+
+bool Sequenciador::definirLoopCompassos(int compassos) {
+  const Musica *musica = GerenciadorMusica::instancia().getMusicaAtual();
+  if (!musica || compassos < 1) return false;
+  const MapaCompassos &mapa = musica->getCompassos();
+  const LugarCompasso lugar = mapa.lugar(posicao);
+  restaurarLoop(lugar.inicioCompasso, mapa.inicioDoCompasso(lugar.compasso + compassos), true);
+  if (treinador.isAtivo()) setVelocidade(treinador.reiniciar());
+  return true;
+}
+
+void Sequenciador::restaurarLoop(int inicio, int fim, bool naLinha) {
+  inicioLoop = inicio;
+  fimLoop = fim;
+  loopNaLinha = naLinha;
+  loopAtivo = inicio != -1 && fim != -1;
+  passesLoop = 0;
 }
 
 void Sequenciador::limparLoop() {
   loopAtivo = false;
+  loopNaLinha = false;
   fimLoop = -1;
   inicioLoop = -1;
+  passesLoop = 0;
+}
+
+void Sequenciador::setContagem(int compassos, bool antesDoLoop) {
+  compassosContagem = std::clamp(compassos, 0, 2);
+  contagemAntesDoLoop = antesDoLoop;
+}
+
+void Sequenciador::setTreinador(const AjustesTreinador &ajustes) {
+  const bool ligou = ajustes.ativo && !treinador.isAtivo();
+  treinador.setAjustes(ajustes);
+  if (ligou) setVelocidade(treinador.getVelocidade());
 }
 
 void Sequenciador::selecionarTrilhaBateria(int trilha) {
@@ -147,18 +217,71 @@ void Sequenciador::abrirSincronismo() {
   if (!sincronismo->IsOpen()) sincronismo->Open(0, 2);
 }
 
-// Per tick: the window's position refresh on every beat (before any event), then each
-// enabled track in ascending order, its events in file order: drum notes of the chosen
-// track drive the kit display even when muted; play-along skips channel index 9. Playback
-// stopped inside the tick (the end of the song) ends it at once: nothing more is shown or
-// performed, and the position stays where the stop left it.
+void Sequenciador::voltarAoLoop() {
+  posicao = inicioLoop;
+  acertarAndamento();
+  ++passesLoop;
+  if (treinador.isAtivo()) {
+    const int seguinte = treinador.passeCompleto();
+    if (seguinte != velocidade) setVelocidade(seguinte);
+  }
+  if (contagemAntesDoLoop && compassosContagem > 0) iniciarContagem();
+}
+
+// The count-in takes the bars of the signature in force at the position: its ticks run on
+// the timer's grid like the song's, so the song's tick comes exactly a beat after the last
+// click.
+void Sequenciador::iniciarContagem() {
+  const Musica *musica = GerenciadorMusica::instancia().getMusicaAtual();
+  if (!musica) return;
+  // The song's tempo at the position, also when its marker lies on the very tick.
+  acertarAndamento();
+  const LugarCompasso lugar = musica->getCompassos().lugar(std::max(posicao, 0));
+  contagemTicksPorTempo = lugar.ticksPorTempo;
+  contagemTemposPorCompasso = lugar.temposPorCompasso;
+  contagemTotal = compassosContagem * lugar.ticksPorCompasso();
+  contagemRestante = contagemTotal;
+}
+
+void Sequenciador::processarContagem() {
+  clique.avancar();
+  const int feito = contagemTotal - contagemRestante;
+  if (feito % contagemTicksPorTempo == 0) {
+    const int tempo = feito / contagemTicksPorTempo % contagemTemposPorCompasso;
+    clique.tocar(tempo == 0);
+    AcessoGui::instancia().mostrarContagem(tempo + 1);
+  }
+  if (--contagemRestante == 0) AcessoGui::instancia().mostrarContagem(0);
+}
+
+// Per tick: the count-in's ticks while it lasts; the wrap of a loop on its bar line; the
+// window's position refresh on every beat (before any event); the click and the bar and
+// beat; then each enabled track in ascending order, its events in file order: drum notes of
+// the chosen track drive the kit display even when muted; play-along skips channel index 9.
+// Playback stopped inside the tick (the end of the song) ends it at once: nothing more is
+// shown or performed, and the position stays where the stop left it.
 void Sequenciador::processarTick() {
   const Musica *musica = GerenciadorMusica::instancia().getMusicaAtual();
   if (!musica) return;
+  if (contagemRestante > 0) {
+    processarContagem();
+    return;
+  }
+  if (loopAtivo && loopNaLinha && posicao == fimLoop) {
+    voltarAoLoop();
+    if (contagemRestante > 0) {
+      processarContagem();
+      return;
+    }
+  }
   if (posicao % ticksPorSemiminima == 0) {
     AcessoGui::instancia().atualizarPosicao();
     if (!sincronismo->IsRunning()) return;
   }
+  clique.avancar();
+  const LugarCompasso lugar = musica->getCompassos().lugar(posicao);
+  if (lugar.noTempo) AcessoGui::instancia().mostrarCompasso(lugar.compasso, lugar.tempo);
+  clique.aoTick(lugar, posicao);
 
   ArquivoConfiguracao &configuracao = ArquivoConfiguracao::instancia();
   const int n = musica->getNumTrilhas();
@@ -186,10 +309,7 @@ void Sequenciador::processarTick() {
     eventosDoTick.clear();
   }
   if (!sincronismo->IsRunning()) return;
-  if (loopAtivo && posicao == fimLoop) {
-    posicao = inicioLoop;
-    acertarAndamento();
-  }
+  if (loopAtivo && !loopNaLinha && posicao == fimLoop) voltarAoLoop();
   // No tick follows the last one a position can hold (a file's huge delta times put events
   // there): playback ends on it.
   if (posicao == std::numeric_limits<int>::max()) {

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "pratica/Clique.h"
+#include "pratica/TreinadorVelocidade.h"
+
 class TVxMidi;
 class TVxMidiSync;
 class EventoSequenciamento;
@@ -19,13 +22,17 @@ class Sequenciador {
   // (a Set Tempo of 64 us would be a million ticks a second) play at 960.
   static constexpr int microssegundosMinimos = 62'500;
   static constexpr int microssegundosMaximos = 60'000'000;
+  // The speeds a song plays at, in percent of its own tempo.
+  static constexpr int velocidadeMinima = 25;
+  static constexpr int velocidadeMaxima = 200;
 
   // The instance; the first call loads a library object of its own, opens the timer and
   // installs the tick handler. Errors there are swallowed; a library that could not be loaded
   // is reported by tocar and abrirSincronismo, which raise its error.
   static Sequenciador &instancia();
 
-  // Starts the timer at the current tempo unless it runs.
+  // Starts the timer at the current tempo unless it runs; with a count-in set, its bars
+  // of clicks come first, the song's tick at the position one beat after the last click.
   void tocar();
   // Stops the timer if it runs; the position stays. Beats still waiting in the window's queue
   // are not played.
@@ -44,19 +51,40 @@ class Sequenciador {
   // Sets the tempo in beats per minute (the tempo slider): 60,000,000 / bpm microseconds per
   // quarter note exactly, limited to 960; 0 or less is ignored.
   void setAndamento(int bpm);
-  // Makes a tempo marker of the song the playback tempo: its microseconds per quarter note,
-  // limited to the range above, or its beats per minute when it carries none. Called when
-  // the marker is performed and when a jump lands in its region.
+  // Makes a tempo marker of the song the playback tempo at the speed set: its microseconds
+  // per quarter note, limited to the range above, or its beats per minute when it carries
+  // none; the window is shown the tempo that results. Called when the marker is performed
+  // and when a jump lands in its region.
   void aplicarMarcador(const EventoAndamento &marcador);
+  // Speed in percent of the song's own tempo at each point (velocidadeMinima..Maxima):
+  // the tempo in force now and every marker met later are played at it, so a song whose
+  // tempo changes keeps its shape. The tempo slider still sets a tempo of its own.
+  void setVelocidade(int percentual);
+  int getVelocidade() const { return velocidade; }
   // The tempo in whole beats per minute, as the window shows it.
   int getAndamento() const { return andamento; }
   // Hands the timer the tick period of the tempo; while it runs, the beat grid goes on from
   // the last beat played, so that a tempo change never shifts the song.
   void aplicarAndamento();
 
-  // First call marks the loop start, later calls the end, which turns the loop on.
+  // First call marks the loop start, later calls the end, which turns the loop on. With
+  // marks on bar lines, each mark goes to the bar line nearest the position and the loop
+  // plays from its start up to the end's bar line, exclusive; free marks play from the tick
+  // after the start up to the end, inclusive.
   void marcarLoop();
+  // A loop of compassos bars from the first beat of the bar at the position, in force at
+  // once; false (nothing changed) without a song or for fewer than 1 bar.
+  bool definirLoopCompassos(int compassos);
   void limparLoop();
+  void setMarcasNasLinhas(bool valor) { marcasNasLinhas = valor; }
+  bool isMarcasNasLinhas() const { return marcasNasLinhas; }
+  // Whether the loop wraps on its end mark's bar line rather than after the end tick.
+  bool isLoopNaLinha() const { return loopNaLinha; }
+  // Restores marks kept from an earlier session (a song opened again): active when both are
+  // set; naLinha as isLoopNaLinha answered.
+  void restaurarLoop(int inicio, int fim, bool naLinha);
+  // Passes of the loop played since it was set.
+  int getPassesLoop() const { return passesLoop; }
   int getInicioLoop() const { return inicioLoop; }
   int getFimLoop() const { return fimLoop; }
   bool isLoopAtivo() const { return loopAtivo; }
@@ -66,6 +94,18 @@ class Sequenciador {
   // Play-along: events on channel index 9 are not sent.
   void setBateriaMuda(bool muda) { bateriaMuda = muda; }
   bool isBateriaMuda() const { return bateriaMuda; }
+
+  // The count-in: compassos (0..2) bars of clicks before playback starts, and before every
+  // pass of the loop when antesDoLoop.
+  void setContagem(int compassos, bool antesDoLoop);
+  int getCompassosContagem() const { return compassosContagem; }
+  bool isContagemAntesDoLoop() const { return contagemAntesDoLoop; }
+  // Ticks of count-in still to play; 0 when the song itself plays.
+  int getContagemRestante() const { return contagemRestante; }
+  Clique &getClique() { return clique; }
+  // The speed trainer: while it is on, the speed follows it at every pass of the loop.
+  void setTreinador(const AjustesTreinador &ajustes);
+  const TreinadorVelocidade &getTreinador() const { return treinador; }
 
   // Opens the timer if it is not open.
   void abrirSincronismo();
@@ -80,6 +120,12 @@ class Sequenciador {
   void exigirBiblioteca() const;
   // Applies the tempo marker in force at posicao when it is not the one applied last.
   void acertarAndamento();
+  // Makes exato microseconds per quarter note at the speed the playback tempo.
+  void aplicarMicrossegundos(int exato);
+  // The loop's end was reached: back to its start, with the trainer's step and the count-in.
+  void voltarAoLoop();
+  void iniciarContagem();
+  void processarContagem();
 
   std::unique_ptr<TVxMidi> vxMidi;
   std::unique_ptr<TVxMidiSync> sincronismo;
@@ -97,6 +143,20 @@ class Sequenciador {
   int inicioLoop = -1;
   int fimLoop = -1;
   bool loopAtivo = false;
+  bool loopNaLinha = false;
+  bool marcasNasLinhas = false;
+  int passesLoop = 0;
+  int velocidade = 100;
+  // The song's tempo, in microseconds per quarter note, the speed applies to.
+  int microssegundosBase = 500'000;
+  int compassosContagem = 0;
+  bool contagemAntesDoLoop = false;
+  int contagemRestante = 0;
+  int contagemTotal = 0;
+  int contagemTicksPorTempo = 64;
+  int contagemTemposPorCompasso = 4;
+  Clique clique;
+  TreinadorVelocidade treinador;
   int trilhaBateria = 0;
   bool todasTrilhas = false;
   bool bateriaMuda = false;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <sstream>
 
 #include "ProgramaFalso.h"
 #include "TVxMidiSync.h"
@@ -39,8 +40,37 @@ class Sequencia : public ProgramaFalso {
     seq.limparLoop();
     seq.setBateriaMuda(false);
     seq.selecionarTrilhaBateria(-1);
+    seq.setContagem(0, false);
+    seq.getClique().setAtivo(false);
+    seq.setMarcasNasLinhas(false);
+    seq.setTreinador({});
+    seq.setVelocidade(100);
     seq.setAndamento(120);
     fake->reset();
+  }
+
+  // Sets the current song's bars.
+  static void compassos(std::vector<FormulaCompasso> formulas) {
+    GerenciadorMusica::instancia().getMusicaAtual()->setCompassos(MapaCompassos(formulas));
+  }
+
+  // Runs n ticks and answers the messages sent, each "tick:status,note,velocity".
+  std::vector<std::string> enviados(int n) {
+    std::vector<std::string> lista;
+    for (int tick = 0; tick < n; ++tick) {
+      fake->reset();
+      seq.processarTick();
+      std::istringstream linhas(calls());
+      std::string nome, linha;
+      int handle, tempo, status, dado1, dado2;
+      while (std::getline(linhas, linha)) {
+        std::istringstream campos(linha);
+        if (campos >> nome >> handle >> tempo >> status >> dado1 >> dado2 && nome == "PutMidiOut")
+          lista.push_back(std::to_string(tick) + ':' + std::to_string(status) + ',' +
+                          std::to_string(dado1) + ',' + std::to_string(dado2));
+      }
+    }
+    return lista;
   }
 
   // Installs a song of the given tracks.
@@ -331,6 +361,85 @@ TEST_F(Sequencia, AStopInsideATickShowsAndPerformsNothingMore) {
   EXPECT_EQ(calls(), "StopSync 100\n") << "no event after the stop";
   EXPECT_TRUE(kit.chamadas.empty()) << "nothing lit after the stop, not even tick 0's hits";
   EXPECT_EQ(seq.getPosicao(), 0);
+}
+
+// In 3/4 a bar of count-in is three clicks a beat apart, the bar's first accented; the song's
+// first tick comes a beat after the last. The click then goes on, accenting every third beat,
+// while play-along keeps the song's drums silent.
+TEST_F(Sequencia, ACountInAndTheClickFollowTheBarsAndSoundWhenTheDrumsAreMuted) {
+  musica({{new EventoNoteOn(0, 9, 38, 100), new EventoNoteOn(64, 2, 60, 90)}});
+  compassos({{0, 3, 4}});
+  seq.setContagem(1, false);
+  seq.tocar();
+  EXPECT_EQ(enviados(193),
+            (std::vector<std::string>{"0:153,76,101", "3:153,76,0", "64:153,77,76", "67:153,77,0",
+                                      "128:153,77,76", "131:153,77,0", "192:153,38,100"}));
+  seq.parar();
+  seq.setBateriaMuda(true);
+  seq.getClique().setAtivo(true);
+  seq.setContagem(0, false);
+  seq.tocar();
+  std::vector<std::string> acentos;
+  for (const std::string &m : enviados(64 * 7))
+    if (m.ends_with(",101") || m.ends_with(",76") || m.find(",38,") != std::string::npos ||
+        m.find(",60,") != std::string::npos)
+      acentos.push_back(m);
+  EXPECT_EQ(acentos, (std::vector<std::string>{"0:153,76,101", "64:153,77,76", "64:146,60,90",
+                                               "128:153,77,76", "192:153,76,101", "256:153,77,76",
+                                               "320:153,77,76", "384:153,76,101"}));
+}
+
+// Marks pressed near a bar line go to it, and the loop plays whole bars: from the start's
+// bar line up to the end's, which is not played again.
+TEST_F(Sequencia, LoopMarksOnBarLinesWrapOnTheBarLine) {
+  musica({{}});
+  compassos({{0, 6, 8}});
+  seq.setMarcasNasLinhas(true);
+  seq.tocar();
+  seq.setPosicao(190);
+  seq.marcarLoop();
+  seq.setPosicao(580);
+  seq.marcarLoop();
+  EXPECT_EQ(seq.getInicioLoop(), 192);
+  EXPECT_EQ(seq.getFimLoop(), 576);
+  seq.setPosicao(575);
+  std::vector<int> processados;
+  for (int i = 0; i < 3; ++i) {
+    seq.processarTick();
+    processados.push_back(seq.getPosicao());
+  }
+  EXPECT_EQ(processados, (std::vector<int>{576, 193, 194}));
+  EXPECT_EQ(seq.getPassesLoop(), 1);
+  seq.setPosicao(250);
+  ASSERT_TRUE(seq.definirLoopCompassos(2));
+  EXPECT_EQ(seq.getInicioLoop(), 192) << "from the current bar";
+  EXPECT_EQ(seq.getFimLoop(), 576);
+}
+
+// 70 % to 80 % by 5 % after every second pass; the speed scales each tempo of the song, so
+// 140 and 100 BPM play at 98 and 70 (and then at 112 and 80).
+TEST_F(Sequencia, TheSpeedTrainerStepsUpEverySoManyPassesToItsTargetKeepingTheTempoMap) {
+  musica({{new EventoAndamento(0, 0, 140, 428571), new EventoAndamento(32, 0, 100, 600000)}});
+  seq.tocar();
+  seq.setPosicao(0);
+  seq.marcarLoop();
+  seq.setPosicao(63);
+  seq.marcarLoop();
+  seq.setTreinador({true, 70, 5, 2, 80});
+  std::vector<int> velocidades;
+  std::vector<int> andamentos;
+  for (int passe = 0; passe < 6; ++passe) {
+    seq.setPosicao(1);
+    for (int tick = 1; tick <= 63; ++tick) {
+      seq.processarTick();
+      if (tick == 1 || tick == 33) andamentos.push_back(seq.getAndamento());
+    }
+    velocidades.push_back(seq.getVelocidade());
+  }
+  EXPECT_EQ(velocidades, (std::vector<int>{70, 75, 75, 80, 80, 80}));
+  EXPECT_EQ(andamentos[0], 98);
+  EXPECT_EQ(andamentos[1], 70);
+  EXPECT_EQ(andamentos.back(), 80);
 }
 
 }  // namespace
