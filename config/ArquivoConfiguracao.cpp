@@ -9,7 +9,9 @@
 #include <algorithm>
 
 #include "config/LeitorIni.h"
+#include "config/SecaoPratica.h"
 #include "config/TextoCodificado.h"
+#include "config/ValoresIni.h"
 #include "entrada/MapaNotas.h"
 #include "ui/Bateria.h"
 
@@ -49,21 +51,6 @@ bool lerInteiro(const LeitorIni &ini, const QString &chave, const QString &padra
   return ok;
 }
 
-// A whole number of the section entrada, brought into minimo..maximo; padrao when it is
-// missing or not a number.
-int lerNaFaixa(const LeitorIni &ini, const QString &chave, int padrao, int minimo, int maximo) {
-  bool ok = false;
-  const qlonglong lido = ini.lerTexto(secaoEntrada, chave, QString()).toLongLong(&ok, 10);
-  return ok ? static_cast<int>(std::clamp<qlonglong>(lido, minimo, maximo)) : padrao;
-}
-
-// A flag of the section entrada: 0 is off, any other whole number on.
-bool lerFlag(const LeitorIni &ini, const QString &chave, bool padrao) {
-  bool ok = false;
-  const qlonglong lido = ini.lerTexto(secaoEntrada, chave, QString()).toLongLong(&ok, 10);
-  return ok ? lido != 0 : padrao;
-}
-
 // The section entrada stands apart from geral: a bad value costs only its own setting. The
 // map's word is kept in lower case, and the taught map keeps only its sound pairs.
 AjustesEntrada lerAjustesEntrada(const LeitorIni &ini) {
@@ -77,42 +64,31 @@ AjustesEntrada lerAjustesEntrada(const LeitorIni &ini) {
     ajustes.mapa = QLatin1String(nomeMapaPersonalizado);
   ajustes.notas = MapaNotas::deTexto(ini.lerTexto(secaoEntrada, QStringLiteral("notas"), QString()))
                       .paraTexto();
+  using valoresIni::lerFlag;
+  using valoresIni::lerNaFaixa;
+  const QString &s = secaoEntrada;
   ajustes.velocidadeMinima =
-      lerNaFaixa(ini, QStringLiteral("velocidadeMinima"), padrao.velocidadeMinima, 1, 127);
+      lerNaFaixa(ini, s, QStringLiteral("velocidadeMinima"), padrao.velocidadeMinima, 1, 127);
   ajustes.limiarChimbal =
-      lerNaFaixa(ini, QStringLiteral("limiarChimbal"), padrao.limiarChimbal, 0, 127);
+      lerNaFaixa(ini, s, QStringLiteral("limiarChimbal"), padrao.limiarChimbal, 0, 127);
   ajustes.chimbalInvertido =
-      lerFlag(ini, QStringLiteral("chimbalInvertido"), padrao.chimbalInvertido);
-  ajustes.guardaCruzada = lerFlag(ini, QStringLiteral("guardaCruzada"), padrao.guardaCruzada);
+      lerFlag(ini, s, QStringLiteral("chimbalInvertido"), padrao.chimbalInvertido);
+  ajustes.guardaCruzada = lerFlag(ini, s, QStringLiteral("guardaCruzada"), padrao.guardaCruzada);
   return ajustes;
-}
-
-// Reading strips blanks and tabs around a value, then one pair of enclosing quotes, so a name
-// read from quotes can begin or end with blanks or quotes of its own. Such a name is written in
-// double quotes, so that it reads back as it was; any other is written as it is.
-QString valorGravado(const QString &valor) {
-  if (valor.isEmpty()) return valor;
-  const auto branco = [](QChar c) { return c == u' ' || c == u'\t'; };
-  const bool entreAspas = valor.size() >= 2 && (valor.front() == u'"' || valor.front() == u'\'') &&
-                          valor.back() == valor.front();
-  if (entreAspas || branco(valor.front()) || branco(valor.back())) return u'"' + valor + u'"';
-  return valor;
 }
 
 // The section entrada, one "chave=valor" line each, after the section geral.
 QString linhasEntrada(const AjustesEntrada &ajustes) {
-  const auto linha = [](const char *chave, const QString &valor) -> QString {
-    return QLatin1StringView(chave) + u'=' + valor + QStringLiteral("\r\n");
-  };
-  const auto flag = [](bool ligado) { return ligado ? QStringLiteral("1") : QStringLiteral("0"); };
+  using valoresIni::gravado;
+  using valoresIni::linha;
   QString texto = QStringLiteral("[entrada]\r\n");
-  texto += linha("dispositivo", valorGravado(ajustes.dispositivo));
-  texto += linha("mapa", valorGravado(ajustes.mapa));
-  texto += linha("notas", valorGravado(ajustes.notas));
-  texto += linha("velocidadeMinima", QString::number(ajustes.velocidadeMinima));
-  texto += linha("limiarChimbal", QString::number(ajustes.limiarChimbal));
-  texto += linha("chimbalInvertido", flag(ajustes.chimbalInvertido));
-  texto += linha("guardaCruzada", flag(ajustes.guardaCruzada));
+  texto += linha("dispositivo", gravado(ajustes.dispositivo));
+  texto += linha("mapa", gravado(ajustes.mapa));
+  texto += linha("notas", gravado(ajustes.notas));
+  texto += linha("velocidadeMinima", ajustes.velocidadeMinima);
+  texto += linha("limiarChimbal", ajustes.limiarChimbal);
+  texto += linha("chimbalInvertido", ajustes.chimbalInvertido);
+  texto += linha("guardaCruzada", ajustes.guardaCruzada);
   return texto;
 }
 
@@ -180,6 +156,8 @@ void ArquivoConfiguracao::ler(const QString &caminho) {
   if (arquivo.open(QIODevice::ReadOnly)) texto = decodificarTexto(arquivo.readAll());
   const LeitorIni ini(texto);
   ajustesEntrada = lerAjustesEntrada(ini);
+  ajustesPratica = secaoPratica::lerAjustes(ini);
+  memoriaMusicas = secaoPratica::lerMemoria(ini);
 
   auto falhou = [this] {
     volume = 127;
@@ -206,9 +184,12 @@ void ArquivoConfiguracao::salvar() {
     if (!QDir().mkpath(pastaEscrita)) return;
     QString texto = QStringLiteral("[geral]\r\ndriver=") + QString::number(driver) +
                     QStringLiteral("\r\nvolume=") + QString::number(volume) +
-                    QStringLiteral("\r\nidioma=") + valorGravado(idioma) + QStringLiteral("\r\n");
+                    QStringLiteral("\r\nidioma=") + valoresIni::gravado(idioma) +
+                    QStringLiteral("\r\n");
     // A kit never set up leaves the file as it was before the section existed.
     if (ajustesEntrada != AjustesEntrada{}) texto += linhasEntrada(ajustesEntrada);
+    if (ajustesPratica != AjustesPratica{}) texto += secaoPratica::linhasAjustes(ajustesPratica);
+    texto += secaoPratica::linhasMemoria(memoriaMusicas);
     const QByteArray conteudo = texto.toUtf8();
     // QSaveFile writes a temporary file in the same folder and renames it over the old one
     // on commit; until then the old file is untouched.

@@ -9,6 +9,8 @@
 #include <memory>
 
 #include "entrada/AjustesEntrada.h"
+#include "pratica/AjustesPratica.h"
+#include "pratica/MemoriaMusicas.h"
 #include "ui/Instrumento.h"
 
 class PainelInstrumento;
@@ -63,6 +65,12 @@ class ArquivoConfiguracao {
   // read (words and numbers brought into their ranges) or as last set.
   const AjustesEntrada &getAjustesEntrada() const { return ajustesEntrada; }
   void setAjustesEntrada(const AjustesEntrada &ajustes) { ajustesEntrada = ajustes; }
+  // Practice (section "pratica"): count-in, click, loop marks and the speed trainer.
+  const AjustesPratica &getAjustesPratica() const { return ajustesPratica; }
+  void setAjustesPratica(const AjustesPratica &ajustes) { ajustesPratica = ajustes; }
+  // The songs opened last, each with its drum track, loop, speed and click (sections
+  // "musica1" to "musica50").
+  MemoriaMusicas &getMemoriaMusicas() { return memoriaMusicas; }
 
   // Whether track indice (0..15) of the open song plays; false for any other index. Read
   // by the sequencer on every tick.
@@ -85,13 +93,13 @@ class ArquivoConfiguracao {
 
   // Replaces the file by exactly "[geral]", "driver=", "volume=", "idioma=" lines, then, when
   // the kit's settings are not all defaults, "[entrada]", "dispositivo=", "mapa=", "notas=",
-  // "velocidadeMinima=", "limiarChimbal=", "chimbalInvertido=", "guardaCruzada=" lines (CR LF,
-  // UTF-8; the flags as 0 or 1). A text that reading would change (one in quotes, or with
-  // blanks at an end: a language or port name) is written in double quotes, which reading
-  // takes off.
-  // The new text is written beside the old file and renamed over it, so a failure at any
-  // point (unwritable folder, full disk) leaves the old file whole; failures are ignored and
-  // the settings in memory stay as they are. Never throws.
+  // "velocidadeMinima=", "limiarChimbal=", "chimbalInvertido=", "guardaCruzada=" lines; then,
+  // when the practice settings are not all defaults, "[pratica]" and its lines; then a
+  // "[musicaN]" section for each song remembered (CR LF, UTF-8; the flags as 0 or 1). A text that
+  // reading would change (one in quotes, or with blanks at an end: a language or port name) is
+  // written in double quotes, which reading takes off. The new text is written beside the old file
+  // and renamed over it, so a failure at any point (unwritable folder, full disk) leaves the old
+  // file whole; failures are ignored and the settings in memory stay as they are. Never throws.
   void salvar();
 
   // Test seam: called after the new text is written and before it replaces the old file;
@@ -111,6 +119,8 @@ class ArquivoConfiguracao {
   int visualizacao = 0;
   std::array<bool, 16> trilhasAtivas{};
   AjustesEntrada ajustesEntrada;
+  AjustesPratica ajustesPratica;
+  MemoriaMusicas memoriaMusicas;
   // The drum kit that setInstrumento made, and the current instrument (normally that one).
   std::unique_ptr<Instrumento> instrumentoProprio;
   Instrumento *instrumento = nullptr;

@@ -209,6 +209,52 @@ TEST_F(ArquivoConfiguracaoTeste, KitSettingsSurviveASave) {
   EXPECT_EQ(ArquivoConfiguracao(localEm(pasta.path())).getAjustesEntrada(), ajustes);
 }
 
+// The practice settings and the songs remembered read back as saved, the most recent song
+// first; values out of range are brought back into it, and only the last 50 songs are kept.
+TEST_F(ArquivoConfiguracaoTeste, PracticeAndTheSongsRememberedSurviveASave) {
+  AjustesPratica pratica;
+  pratica.contagem = 2;
+  pratica.clique = true;
+  pratica.volumeClique = 55;
+  pratica.marcasNasLinhas = false;
+  pratica.treinador = {true, 60, 10, 3, 95};
+  ArquivoConfiguracao configuracao(localEm(pasta.path()));
+  configuracao.setAjustesPratica(pratica);
+  for (int i = 0; i < 52; ++i) {
+    LembrancaMusica lembranca;
+    lembranca.arquivo = QStringLiteral("/músicas/%1.mid").arg(i);
+    lembranca.inicioLoop = i;
+    lembranca.fimLoop = i + 768;
+    lembranca.velocidade = 50 + i;
+    configuracao.getMemoriaMusicas().lembrar(lembranca);
+  }
+  LembrancaMusica espacos;
+  espacos.arquivo = QStringLiteral(" /songs/with blanks.mid ");
+  espacos.trilha = 1;
+  espacos.clique = true;
+  configuracao.getMemoriaMusicas().lembrar(espacos);
+  configuracao.salvar();
+
+  ArquivoConfiguracao lida(localEm(pasta.path()));
+  EXPECT_EQ(lida.getAjustesPratica(), pratica);
+  const auto &lembrancas = lida.getMemoriaMusicas().getLembrancas();
+  ASSERT_EQ(lembrancas.size(), 50u);
+  EXPECT_EQ(lembrancas.front(), espacos);
+  EXPECT_EQ(lembrancas[1], *configuracao.getMemoriaMusicas().buscar("/músicas/51.mid"));
+  EXPECT_EQ(lembrancas.back().arquivo, "/músicas/3.mid");
+  EXPECT_EQ(lida.getMemoriaMusicas().recentes().size(), 10);
+
+  gravar(caminho("Kovrinta.ini"),
+         "[pratica]\ncontagem=7\nvolumeClique=-3\ntreinadorAlvo=900\n"
+         "[musica1]\narquivo=/a.mid\nvelocidade=5\n[musica2]\nvelocidade=90\n");
+  ArquivoConfiguracao ruim(localEm(pasta.path()));
+  EXPECT_EQ(ruim.getAjustesPratica().contagem, 2);
+  EXPECT_EQ(ruim.getAjustesPratica().volumeClique, 0);
+  EXPECT_EQ(ruim.getAjustesPratica().treinador.alvo, 200);
+  ASSERT_EQ(ruim.getMemoriaMusicas().getLembrancas().size(), 1u) << "a song needs its file";
+  EXPECT_EQ(ruim.getMemoriaMusicas().getLembrancas()[0].velocidade, 25);
+}
+
 // Reading strips blanks around a value, then one pair of enclosing quotes: a name read from
 // quotes keeps its own quotes and blanks across a save.
 TEST_F(ArquivoConfiguracaoTeste, ALanguageNameReadFromQuotesStaysTheSameAcrossASave) {
