@@ -82,7 +82,10 @@ int JogadorTerminal::tocar(int dispositivo, const QString &arquivo) {
   sequenciador.limparLoop();
   sequenciador.selecionarTrilhaBateria(-1);
   sequenciador.setBateriaMuda(false);
+  sequenciador.setContagem(compassosContagem, false);
+  sequenciador.getClique().setAtivo(cliqueLigado);
   sequenciador.parar();
+  sequenciador.setVelocidade(velocidade);
   sequenciador.tocar();
   return QCoreApplication::exec();
 }
@@ -171,6 +174,23 @@ void JogadorTerminal::gravarRegistro() {
   QTextStream saida(&arquivo);
   for (const auto &[ideal, tratada] : batidas) saida << ideal << ' ' << tratada << '\n';
   saida << "late " << SaidaMIDI::instancia().getSaida().LateMessages() << '\n';
+}
+
+void JogadorTerminal::praticar(int compassos, bool clique, int percentual) {
+  compassosContagem = compassos;
+  cliqueLigado = clique;
+  velocidade = percentual;
+}
+
+void JogadorTerminal::exibirCompasso(int compasso, int tempo) {
+  std::printf("bar %d beat %d\n", compasso, tempo);
+  std::fflush(stdout);
+}
+
+void JogadorTerminal::exibirContagem(int tempo) {
+  if (tempo == 0) return;
+  std::printf("count-in %d\n", tempo);
+  std::fflush(stdout);
 }
 
 void JogadorTerminal::exibirAndamento(int bpm) {

@@ -40,8 +40,15 @@ class JogadorTerminal : public QObject, public VisorReproducao {
   // of messages that missed their stamp. For timing measurements.
   void registrarBatidas(const QString &arquivo);
 
+  // Practice: compassos bars of count-in (0..2), the click, and the speed in percent of the
+  // song's tempo; set before tocar.
+  void praticar(int compassos, bool clique, int velocidade);
+
   void exibirAndamento(int bpm) override;
   void avancarTempo() override;
+  // A line per beat on standard output, "bar B beat T", and "count-in T" per count-in beat.
+  void exibirCompasso(int compasso, int tempo) override;
+  void exibirContagem(int tempo) override;
 
  private:
   void interrompido();
@@ -57,6 +64,9 @@ class JogadorTerminal : public QObject, public VisorReproducao {
   std::unique_ptr<QSocketNotifier> sinal;
   std::unique_ptr<QTimer> carga;
   int andamento = 0;
+  int compassosContagem = 0;
+  bool cliqueLigado = false;
+  int velocidade = 100;
   QString arquivoRegistro;
   // Ideal time and handling time of every beat, in nanoseconds.
   std::vector<std::pair<int64_t, int64_t>> batidas;

@@ -16,12 +16,16 @@ int uso() {
   std::fprintf(stderr,
                "usage: kovrinta-song FILE          print the song built from FILE\n"
                "       kovrinta-song --devices     list the output devices\n"
-               "       kovrinta-song --play N FILE [--busy-ui] [--log FILE]\n"
-               "                                   play FILE on output device N; --busy-ui keeps\n"
-               "                                   the event loop busy 2 ms of every 16 ms, as\n"
-               "                                   painting the window would; --log writes when\n"
-               "                                   each beat was due and when it was handled\n"
-               "                                   (for benchmarks)\n"
+               "       kovrinta-song --play N FILE [--busy-ui] [--log FILE] [--count-in BARS]\n"
+               "                    [--click] [--speed PERCENT]\n"
+               "                                   play FILE on output device N, a line per beat\n"
+               "                                   (bar B beat T); --busy-ui keeps the event loop\n"
+               "                                   busy 2 ms of every 16 ms, as painting the\n"
+               "                                   window would; --log writes when each beat was\n"
+               "                                   due and when it was handled (for benchmarks);\n"
+               "                                   --count-in clicks 1 or 2 bars first (count-in\n"
+               "                                   T lines); --click clicks every beat; --speed\n"
+               "                                   plays at 25..200 %% of the song's tempo\n"
                "       kovrinta-song --listen N --input NAME [--map PRESET] [--seconds S]\n"
                "                                   play the hits of the MIDI input port whose\n"
                "                                   name contains NAME on device N, a line each\n"
@@ -88,12 +92,21 @@ int main(int argc, char **argv) {
       QString entrada;
       QString preset;
       double segundos = 0;
+      int contagem = 0;
+      bool clique = false;
+      int velocidade = 100;
       for (int i = ouvindo ? 2 : 3; i < args.size(); ++i) {
         const bool temValor = i + 1 < args.size();
         if (args[i] == "--busy-ui" && !ouvindo)
           jogador.ocuparInterface();
         else if (args[i] == "--log" && temValor && !ouvindo)
           jogador.registrarBatidas(args[++i]);
+        else if (args[i] == "--count-in" && temValor && !ouvindo)
+          contagem = args[++i].toInt(&numero);
+        else if (args[i] == "--click" && !ouvindo)
+          clique = true;
+        else if (args[i] == "--speed" && temValor && !ouvindo)
+          velocidade = args[++i].toInt(&numero);
         else if (args[i] == "--input" && temValor)
           entrada = args[++i];
         else if (args[i] == "--map" && temValor)
@@ -102,8 +115,11 @@ int main(int argc, char **argv) {
           segundos = args[++i].toDouble(&numero);
         else
           return uso();
-        if (!numero || segundos < 0) return uso();
+        if (!numero || segundos < 0 || contagem < 0 || contagem > 2 || velocidade < 25 ||
+            velocidade > 200)
+          return uso();
       }
+      jogador.praticar(contagem, clique, velocidade);
       if ((ouvindo || !preset.isEmpty()) && entrada.isEmpty()) return uso();
       if (!entrada.isEmpty() && !jogador.usarEntrada(entrada, preset)) return 2;
       return ouvindo ? jogador.ouvir(dispositivo, segundos) : jogador.tocar(dispositivo, args[2]);
