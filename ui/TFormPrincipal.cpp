@@ -20,6 +20,7 @@
 #include "midi/SaidaMIDI.h"
 #include "playback/AcessoGui.h"
 #include "playback/Sequenciador.h"
+#include "pratica/PainelPratica.h"
 #include "setup/Fontes.h"
 #include "setup/TFormSetup.h"
 #include "shell/Util.h"
@@ -223,6 +224,7 @@ void TFormPrincipal::criarControles() {
   // Above the kit and the bottom strip, which the key scheme overlaps.
   criarAjudaTeclado();
   criarDialogos();
+  criarPratica();
 }
 
 void TFormPrincipal::criarBotao(int tag, const char *nome, const QRect &lugar,
@@ -260,6 +262,7 @@ void TFormPrincipal::aplicarIdioma() {
         imagensBotoes[tagStyles], imagensBotoes[tagStyles + 1]})
     imagem->setPixmap(QPixmap::fromImage(idioma.getImagem(secao, imagem->objectName())));
   setWindowTitle(idioma.getTexto(QStringLiteral("geral"), QStringLiteral("tituloGeral")));
+  aplicarIdiomaPratica();
 }
 
 void TFormPrincipal::conectar() {
@@ -381,6 +384,9 @@ void TFormPrincipal::mostrarStatus(EstadoPlayer estadoMostrado) {
   const char *chave = chaveEstado(estadoMostrado);
   lblPlayer->setText(chave ? texto(chave) : QString());
   lblPlayer->adjustSize();
+  atualizarFaixaLoop();
+  // A count-in that a pause or a stop ended leaves the stage.
+  if (estadoMostrado != EstadoPlayer::Tocando) pnPratica->mostrarContagem(0);
 }
 
 void TFormPrincipal::mostrarTempoAtual() {

@@ -12,7 +12,12 @@
 #include "ui/EstadoPlayer.h"
 #include "ui/TabelaTeclas.h"
 
+class FaixaLoop;
 class KitEletronico;
+class PainelPratica;
+class QListWidget;
+class TformPratica;
+struct AjustesPratica;
 
 class Imagem;
 class PainelInstrumento;
@@ -66,6 +71,9 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   // Playback reached a beat: the position display follows, and past the song's length
   // playback stops.
   void avancarTempo() override;
+  // The bar and beat reached, and the count-in's beat (0: it has ended).
+  void exibirCompasso(int compasso, int tempo) override;
+  void exibirContagem(int tempo) override;
 
   // Stops, rewinds and silences; the Stop button and the end of the song.
   void pararMusica();
@@ -119,6 +127,13 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   // The button picture of that tag (0..25).
   Imagem *getImagemBotao(int tag) const { return imagensBotoes.at(static_cast<std::size_t>(tag)); }
   PainelInstrumento *getPainelInstrumento() const { return pnInstrumento; }
+  PainelPratica *getPainelPratica() const { return pnPratica; }
+  TformPratica *getFormPratica() const { return frmPratica; }
+  FaixaLoop *getFaixaLoop() const { return faixaLoop; }
+  QListWidget *getListaRecentes() const { return lstRecentes; }
+  // A loop of compassos bars from the current bar, looping at once (the practice window's
+  // button); playback starts when it was stopped.
+  void loopCompassos(int compassos);
   QTimer *getTimerPlayer() const { return TimerPlayer; }
 
  protected:
@@ -193,6 +208,23 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   // The window after a failed import: halted with the sequencer.
   void falhaImportacao(const QString &arquivo, const QString &detalhe);
 
+  // Practice (TFormPrincipalPratica.cpp).
+  void criarPratica();
+  void aplicarIdiomaPratica();
+  // Makes ajustes the settings of playback and of the configuration.
+  void aplicarAjustesPratica(const AjustesPratica &ajustes);
+  void mudarVelocidade(int percentual);
+  void mostrarVelocidade();
+  void mostrarCompassoEm(int posicao);
+  void atualizarFaixaLoop();
+  // Keeps what the drummer has for the open song: drum track, loop, speed and click.
+  void lembrarMusica();
+  // Gives the song what it had when last opened; answers whether that included a loop, which
+  // then is in force with playback at its start.
+  bool restaurarMusica(const QString &arquivo);
+  void abrirPratica();
+  void preencherRecentes();
+
   // The tutorial, the help and the web address (TFormPrincipalDocumentos.cpp).
   void imgTutorialClick();
   void imgHelpClick();
@@ -243,6 +275,10 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   QTimer *TimerPlayer;
   QFileDialog *dlgOpen;
   QFileDialog *dlgRitmos;
+  QListWidget *lstRecentes;
+  PainelPratica *pnPratica;
+  TformPratica *frmPratica;
+  FaixaLoop *faixaLoop;
 
   // The keyboard help.
   QWidget *panelTecladoPequeno;
@@ -274,6 +310,10 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   QString pastaUltimoRitmo;
   QString pastaPrograma;
   std::function<void(const QString &)> abridor;
+
+  // The open song's absolute path, and the recent song picked in the open dialog.
+  QString musicaAberta;
+  QString recenteEscolhido;
 
   bool jaExibida = false;
   QString arquivoInicial;

@@ -98,9 +98,17 @@ void TFormPrincipal::setPastaPrograma(const QString &pasta) {
 }
 
 // The open dialog starts in the folder of the last song opened, however it was opened.
+// A song of the recent list opens as a picked file does.
 void TFormPrincipal::imgOpenClick() {
   if (!pastaUltimaMusica.isEmpty()) dlgOpen->setDirectory(pastaUltimaMusica);
-  if (dlgOpen->exec() != QDialog::Accepted || dlgOpen->selectedFiles().isEmpty()) return;
+  preencherRecentes();
+  recenteEscolhido.clear();
+  const bool aceito = dlgOpen->exec() == QDialog::Accepted;
+  if (!recenteEscolhido.isEmpty()) {
+    abrirMusica(recenteEscolhido);
+    return;
+  }
+  if (!aceito || dlgOpen->selectedFiles().isEmpty()) return;
   abrirMusica(dlgOpen->selectedFiles().constFirst());
 }
 
@@ -204,9 +212,18 @@ bool TFormPrincipal::abrirMusica(const QString &arquivo) {
   tkbAndamento->setEnabled(true);
   tkbBPM->setEnabled(true);
 
-  // From tick 0 at the sequencer's tempo; the song's tempo events then set it.
-  protegido([&] { sequenciador.tocar(); });
+  // From tick 0 at the sequencer's tempo, the song's tempo events then set it; or from the
+  // start of the loop the song had when last opened.
   estado = EstadoPlayer::Tocando;
+  const bool comLoop = restaurarMusica(arquivo);
+  mostrarCompassoEm(sequenciador.getPosicao());
+  protegido([&] { sequenciador.tocar(); });
+  if (comLoop) {
+    estado = EstadoPlayer::Repetindo;
+    mostrarStatus(EstadoPlayer::Repetindo);
+    habilitar(tagRepeat, false);
+    habilitar(tagPlay, true);
+  }
   return true;
 }
 
@@ -232,4 +249,5 @@ void TFormPrincipal::CmbTracksChange(int indice) {
       indice == numTrilhasBateria ? -1 : trilhasBateria[static_cast<std::size_t>(indice)]);
   // No hit of the track shown before stays lit.
   if (Instrumento *kit = ArquivoConfiguracao::instancia().getInstrumento()) kit->apagarTudo();
+  lembrarMusica();
 }

@@ -74,6 +74,7 @@ void TFormPrincipal::imgPlayClick() {
     default:
       return;
   }
+  const bool cancelaLoop = estado != EstadoPlayer::Parado;
   protegido([this] {
     Sequenciador &sequenciador = Sequenciador::instancia();
     sequenciador.tocar();
@@ -86,6 +87,8 @@ void TFormPrincipal::imgPlayClick() {
     estado = EstadoPlayer::Tocando;
     mostrarStatus(EstadoPlayer::Tocando);
   });
+  // The song forgets a loop the drummer cancelled; Stop only ends playing.
+  if (cancelaLoop) lembrarMusica();
 }
 
 void TFormPrincipal::imgPauseClick() {
@@ -165,6 +168,7 @@ void TFormPrincipal::imgRepeatClick() {
     // Through the slider's handler this seeks back to the loop start at once.
     tkbAndamento->setValue(sequenciador.getInicioLoop());
     habilitar(tagRepeat, false);
+    lembrarMusica();
   }
   // Play stays usable: it cancels the loop.
   habilitar(tagPlay, true);
@@ -278,6 +282,7 @@ void TFormPrincipal::tkbAndamentoChange(int posicao) {
     sequenciador.setPosicao(posicao);
   }
   mostrarTempoAtual();
+  if (!posicaoPeloSequenciador) mostrarCompassoEm(posicao);
 }
 
 // The song ends at the first beat past its length, so that the events of its last tick
@@ -297,6 +302,7 @@ void TFormPrincipal::avancarTempo() {
 }
 
 void TFormPrincipal::exibirAndamento(int bpm) {
+  mostrarVelocidade();
   if (bpm < bpmMinimo || bpm > bpmMaximo) return;
   tkbBPM->setValue(bpm);
   lblBPM->setText(QString::number(tkbBPM->value()));

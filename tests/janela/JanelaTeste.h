@@ -19,6 +19,7 @@
 #include "JanelasTeste.h"
 #include "ProgramaFalso.h"
 #include "TVxMidiSync.h"
+#include "config/ArquivoConfiguracao.h"
 #include "playback/Sequenciador.h"
 #include "setup/TFormSetup.h"
 #include "ui/Imagem.h"
@@ -40,6 +41,12 @@ class JanelaPrincipal : public ProgramaFalso {
     sequenciador.limparLoop();
     sequenciador.setBateriaMuda(false);
     sequenciador.setAndamento(120);
+    // The song from its first tick, and loop marks where they are pressed, unless a test
+    // asks for the count-in or for marks on bar lines.
+    AjustesPratica pratica;
+    pratica.contagem = 0;
+    pratica.marcasNasLinhas = false;
+    ArquivoConfiguracao::instancia().setAjustesPratica(pratica);
     setup = std::make_unique<TFormSetup>();
     FormSetup = setup.get();
     setup->setMensageiro([this](const QString &texto, const QString &) { mensagens << texto; });

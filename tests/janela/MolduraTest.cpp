@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QPushButton>
 
@@ -125,7 +126,8 @@ TEST_F(Moldura, CloseAnsweredNoLeavesTheWindowOpenAndPlaying) {
 
 TEST_F(Moldura, CloseAnsweredYesSavesTheConfigurationAndStopsAndClosesTheOutput) {
   mostrarJanela();
-  janela->abrirMusica(musica(seminimas(8)));
+  const QString arquivoMusica = musica(seminimas(8));
+  janela->abrirMusica(arquivoMusica);
   ArquivoConfiguracao::instancia().setDriver(2);
   fake->reset();
   resposta = true;
@@ -138,7 +140,12 @@ TEST_F(Moldura, CloseAnsweredYesSavesTheConfigurationAndStopsAndClosesTheOutput)
   EXPECT_NE(calls().find("CloseMidiOut"), std::string::npos);
   QFile arquivo(ArquivoConfiguracao::instancia().getCaminhoArquivo());
   ASSERT_TRUE(arquivo.open(QIODevice::ReadOnly));
-  EXPECT_EQ(arquivo.readAll(), "[geral]\r\ndriver=2\r\nvolume=127\r\nidioma=English\r\n");
+  // The song opened is remembered after the settings.
+  const QString texto = QString::fromUtf8(arquivo.readAll());
+  EXPECT_TRUE(texto.startsWith("[geral]\r\ndriver=2\r\nvolume=127\r\nidioma=English\r\n"));
+  EXPECT_TRUE(texto.contains("[musica1]\r\narquivo=" + QFileInfo(arquivoMusica).absoluteFilePath() +
+                             "\r\n"))
+      << texto.toStdString();
 }
 
 TEST_F(Moldura, SetupOpensTheSetupDialogModallyAndMinimiseMinimises) {

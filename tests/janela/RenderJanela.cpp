@@ -3,12 +3,12 @@
 //
 //   render-janela OUTPUT_FOLDER [--docs DOCS_FOLDER]
 //
-// The states: at rest (no song), a song just opened, playing with the kit lit, paused, at a
-// marked loop start, looping, fast-forwarding, stopped, with the keyboard help open, and with
-// each picture button held down. The window runs over the fake MIDI library (which lists
-// three devices and plays nothing) with the rhythm folder's rock groove, whose beats are
-// handed to the sequencer one by one, so every picture shows the same moment of the song. It
-// runs offscreen unless a platform is named (QT_QPA_PLATFORM=xcb under Xvfb:
+// The states: at rest (no song), counting in, a song just opened, playing with the kit lit, paused,
+// at a marked loop start, looping, fast-forwarding, stopped, with the keyboard help open, and with
+// each picture button held down; and the practice window. The window runs over the fake MIDI
+// library (which lists three devices and plays nothing) with the rhythm folder's rock groove, whose
+// beats are handed to the sequencer one by one, so every picture shows the same moment of the song.
+// It runs offscreen unless a platform is named (QT_QPA_PLATFORM=xcb under Xvfb:
 // tests/janela/com-xvfb.sh). It fails when a label's text needs more room than its place in
 // the bottom bar has, or a text of the drum-track list more than the list shows.
 //
@@ -16,9 +16,11 @@
 // DOCS_FOLDER/<language>/img/, under the names the pages use (docs/README.md).
 #include <dlfcn.h>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QStyleFactory>
 #include <QStyleOptionComboBox>
@@ -33,6 +35,8 @@
 #include "config/GerenciadorIdiomas.h"
 #include "midi/SaidaMIDI.h"
 #include "playback/Sequenciador.h"
+#include "pratica/PainelPratica.h"
+#include "pratica/TformPratica.h"
 #include "setup/TFormSetup.h"
 #include "ui/Bateria.h"
 #include "ui/Imagem.h"
@@ -180,8 +184,12 @@ void renderizar(const QDir &pasta, const QString &codigo) {
 
   if (!janela.abrirMusica(QStringLiteral(KOVRINTA_PROGRAM_DIR "/ritmos/rock-110.mid")))
     falhar(QStringLiteral("the groove did not open"));
-  // Its first tick, played at once after the opening, sets the tempo that the window shows.
-  Sequenciador::instancia().processarTick();
+  // The count-in's second beat, then the song's first tick.
+  Sequenciador &sequenciador = Sequenciador::instancia();
+  for (int i = 0; i < 64 + 1; ++i) sequenciador.processarTick();
+  fotografar(janela, pasta, codigo, QStringLiteral("count-in"));
+  while (sequenciador.getContagemRestante() > 0) sequenciador.processarTick();
+  sequenciador.processarTick();
   fotografar(janela, pasta, codigo, QStringLiteral("song-open"));
   for (int i = 0; i < 64 * 8; ++i) Sequenciador::instancia().processarTick();
   tocarAteAcender(4);
@@ -196,6 +204,16 @@ void renderizar(const QDir &pasta, const QString &codigo) {
   tocarAteAcender(3);
   fotografar(janela, pasta, codigo, QStringLiteral("looping"));
   clicar(janela, TFormPrincipal::tagPlay);
+
+  // The practice window beside the main window, with the click and the trainer on.
+  QTest::mouseClick(janela.getPainelPratica()->getCkClique(), Qt::LeftButton);
+  QTest::mouseClick(janela.getPainelPratica()->getBtnPratica(), Qt::LeftButton);
+  TformPratica *pratica = janela.getFormPratica();
+  if (!QTest::qWaitForWindowExposed(pratica)) falhar(QStringLiteral("no practice window"));
+  pratica->getCkTreinador()->setChecked(true);
+  QCoreApplication::processEvents();
+  salvar(pratica->grab().toImage(), pasta.filePath(codigo + QStringLiteral("-practice.png")));
+  pratica->close();
 
   // Held down: fast-forward with its status, then every button in turn, each released
   // away from it so that it does nothing.
