@@ -27,8 +27,9 @@ int fuzzSmf(const uint8_t *dados, size_t tamanho) {
       falhar("smf", "a track's records lie outside the records read");
     for (size_t i = 0; i < track.eventCount; ++i) {
       const VxMidiEvent &e = content.events[track.firstEvent + i];
-      if (e.status != 0 && (e.status < 0x80 || e.status > 0xEF))
-        falhar("smf", "a record that is neither a channel message nor a tempo");
+      const bool registro = e.status == VX_RECORD_TEMPO || e.status == VX_RECORD_TIME_SIGNATURE;
+      if (!registro && (e.status < 0x80 || e.status > 0xEF))
+        falhar("smf", "a record that is neither a channel message nor a tempo or time signature");
       sum += e.time + e.data1 + e.data2;
     }
     for (const vx::SmfMetaRef &meta : track.metas) {
