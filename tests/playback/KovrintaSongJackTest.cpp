@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <cmath>
+#include <string>
 #include <vector>
 
 #include "JackServer.h"
@@ -85,6 +87,90 @@ TEST(KovrintaSongJack, PlaysEveryMessageOfTheFileInOrderIntoAJackPort) {
   EXPECT_EQ(recebido[65 + esperado.size()], (std::vector<uint8_t>{0x99, 49, 0}));
   EXPECT_EQ(recebido.front(), (std::vector<uint8_t>{0xB0, 7, 127}));
   EXPECT_EQ(recebido.back(), (std::vector<uint8_t>{0xBF, 121, 0}));
+}
+
+// A bar of count-in and the click on a 3/4 song at 150 BPM (a beat is 400 ms):
+// three count-in clicks a beat apart, high block first, the song's first kick a beat after
+// the last; then a click on every beat of the song, high on each bar's first, on the frame of
+// the song's kick of that beat. Intervals hold on the frame timeline or on the monotonic one:
+// a late cycle of the dummy server moves only the first, a late wake of the capture the second.
+TEST(KovrintaSongJack, CountInAndClickFollowTheSongsSignatureOnItsBeatGrid) {
+  JackServer server;
+  KOVRINTA_REQUIRE_JACK(server);
+  JackTestClient gravador("capture", true, false);
+  ASSERT_TRUE(gravador.ready());
+
+  QProcess listar;
+  listar.start(tool(), {"--devices"});
+  ASSERT_TRUE(listar.waitForFinished(20000));
+  int dispositivo = -1;
+  for (const QByteArray &linha : listar.readAllStandardOutput().split('\n'))
+    if (linha.contains("capture:in")) dispositivo = linha.split(' ').first().toInt();
+  ASSERT_GE(dispositivo, 0) << "the capture port is not among the devices";
+
+  // Two bars of 3/4 at 96 ticks per quarter, a kick on every beat.
+  constexpr int kBatidas = 6;
+  std::vector<uint8_t> eventos =
+      junta({ev(0, {0xFF, 0x58, 4, 3, 2, 24, 8}), ev(0, {0xFF, 0x51, 3, 0x06, 0x1A, 0x80})});
+  for (int i = 0; i < kBatidas; ++i) {
+    const auto on = ev(i == 0 ? 0 : 72, {0x99, 36, 100});
+    const auto off = ev(24, {0x89, 36, 0});
+    eventos.insert(eventos.end(), on.begin(), on.end());
+    eventos.insert(eventos.end(), off.begin(), off.end());
+  }
+  QTemporaryDir pasta;
+  const QString arquivo = pasta.filePath("waltz.mid");
+  QFile file(arquivo);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  const auto bytes = smf(96, {eventos}, 0);
+  file.write(reinterpret_cast<const char *>(bytes.data()), static_cast<qint64>(bytes.size()));
+  file.close();
+
+  // A stall of the host moves a click on both timelines in that run only; a fault of the
+  // timing moves it in every run. Up to three runs.
+  const double batidaMs = 400.0;
+  std::string falha;
+  for (int tentativa = 1; tentativa <= 3; ++tentativa) {
+    const std::size_t antes = gravador.receivedWithFrames().size();
+    QProcess tocar;
+    tocar.start(tool(),
+                {"--play", QString::number(dispositivo), arquivo, "--count-in", "1", "--click"});
+    ASSERT_TRUE(tocar.waitForFinished(30000)) << "the play did not end";
+    ASSERT_EQ(tocar.exitCode(), 0) << tocar.readAllStandardError().toStdString();
+    gravador.waitForCycles(4);
+
+    // The volume and reset messages around the song carry no note-on.
+    std::vector<JackTestClient::Received> cliques, bumbos;
+    const auto recebido = gravador.receivedWithFrames();
+    for (std::size_t i = antes; i < recebido.size(); ++i) {
+      const auto &m = recebido[i];
+      if (m.bytes.size() != 3 || m.bytes[0] != 0x99 || m.bytes[2] == 0) continue;
+      (m.bytes[1] == 36 ? bumbos : cliques).push_back(m);
+    }
+    std::vector<int> notas;
+    for (const auto &c : cliques) notas.push_back(c.bytes[1]);
+    ASSERT_EQ(notas, (std::vector<int>{76, 77, 77, 76, 77, 77, 76, 77, 77}));
+    ASSERT_EQ(bumbos.size(), std::size_t{kBatidas});
+    EXPECT_LT(cliques[2].frame, bumbos[0].frame) << "the count-in did not come before the song";
+    for (int i = 0; i < kBatidas; ++i)
+      EXPECT_EQ(cliques[3 + i].frame, bumbos[i].frame) << "beat " << i + 1 << " off the grid";
+    const QStringList linhas = QString::fromUtf8(tocar.readAllStandardOutput()).split('\n');
+    EXPECT_EQ(linhas.mid(0, 4),
+              (QStringList{"count-in 1", "count-in 2", "count-in 3", "bar 1 beat 1"}));
+    EXPECT_TRUE(linhas.contains("bar 2 beat 1")) << linhas.join(" | ").toStdString();
+
+    falha.clear();
+    for (std::size_t i = 1; i < cliques.size() && falha.empty(); ++i) {
+      const double quadros =
+          double(cliques[i].frame - cliques[i - 1].frame) * 1e3 / gravador.sampleRate();
+      const double relogio = double(cliques[i].wallNs - cliques[i - 1].wallNs) / 1e6;
+      if (std::fabs(quadros - batidaMs) > 2.0 && std::fabs(relogio - batidaMs) > 2.0)
+        falha = "click " + std::to_string(i + 1) + " came " + std::to_string(quadros) +
+                " ms (frames) or " + std::to_string(relogio) + " ms (clock) after the one before";
+    }
+    if (falha.empty()) break;
+  }
+  EXPECT_EQ(falha, "");
 }
 
 TEST(KovrintaSongJack, AFileOrDeviceThatFailsGivesAClearMessage) {
