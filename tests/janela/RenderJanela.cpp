@@ -57,7 +57,7 @@ struct FotoDocumento {
 
 const FotoDocumento fotosDocumentos[] = {
     {"sem-musica", "rest"}, {"janela", "song-open"},      {"tocando", "playing"},
-    {"loop", "looping"},    {"teclado", "keyboard-help"},
+    {"loop", "looping"},    {"teclado", "keyboard-help"}, {"contagem", "count-in"},
 };
 
 const IdiomaPrevia idiomas[] = {
@@ -138,6 +138,14 @@ void salvar(const QImage &foto, const QString &caminho) {
     std::printf("%s\n", qPrintable(caminho));
 }
 
+// With --docs: foto as the documents' picture nome of the language codigo.
+void salvarDocumento(const QImage &foto, const QString &codigo, const QString &nome) {
+  if (pastaDocumentos.isEmpty()) return;
+  const QDir img(QDir(pastaDocumentos).filePath(codigo + QStringLiteral("/img")));
+  if (!QDir().mkpath(img.path())) falhar(QStringLiteral("cannot create %1").arg(img.path()));
+  salvar(foto, img.filePath(nome + QStringLiteral(".png")));
+}
+
 void fotografar(TFormPrincipal &janela, const QDir &pasta, const QString &codigo,
                 const QString &estado) {
   QCoreApplication::processEvents();
@@ -145,13 +153,8 @@ void fotografar(TFormPrincipal &janela, const QDir &pasta, const QString &codigo
   verificar(janela, arquivo);
   const QImage foto = janela.grab().toImage();
   salvar(foto, pasta.filePath(arquivo + QStringLiteral(".png")));
-  if (pastaDocumentos.isEmpty()) return;
-  for (const FotoDocumento &d : fotosDocumentos) {
-    if (estado != QLatin1String(d.estado)) continue;
-    const QDir img(QDir(pastaDocumentos).filePath(codigo + QStringLiteral("/img")));
-    if (!QDir().mkpath(img.path())) falhar(QStringLiteral("cannot create %1").arg(img.path()));
-    salvar(foto, img.filePath(QLatin1String(d.nome) + QStringLiteral(".png")));
-  }
+  for (const FotoDocumento &d : fotosDocumentos)
+    if (estado == QLatin1String(d.estado)) salvarDocumento(foto, codigo, QLatin1String(d.nome));
 }
 
 void clicar(TFormPrincipal &janela, int tag) {
@@ -170,6 +173,9 @@ void tocarAteAcender(int pecas) {
 }
 
 void renderizar(const QDir &pasta, const QString &codigo) {
+  // Every language starts from the settings of a new user.
+  ArquivoConfiguracao::instancia().setAjustesPratica({});
+  ArquivoConfiguracao::instancia().getMemoriaMusicas() = MemoriaMusicas();
   TFormSetup setup;
   FormSetup = &setup;
   TFormPrincipal janela;
@@ -212,7 +218,9 @@ void renderizar(const QDir &pasta, const QString &codigo) {
   if (!QTest::qWaitForWindowExposed(pratica)) falhar(QStringLiteral("no practice window"));
   pratica->getCkTreinador()->setChecked(true);
   QCoreApplication::processEvents();
-  salvar(pratica->grab().toImage(), pasta.filePath(codigo + QStringLiteral("-practice.png")));
+  const QImage fotoPratica = pratica->grab().toImage();
+  salvar(fotoPratica, pasta.filePath(codigo + QStringLiteral("-practice.png")));
+  salvarDocumento(fotoPratica, codigo, QStringLiteral("pratica"));
   pratica->close();
 
   // Held down: fast-forward with its status, then every button in turn, each released
