@@ -23,6 +23,7 @@
 
 #include "timing/Analise.h"
 #include "timing/Dispositivos.h"
+#include "timing/GrooveFile.h"
 #include "timing/JackRecorder.h"
 #include "timing/ServidorJack.h"
 
@@ -55,14 +56,6 @@ struct Groove {
   std::vector<int> notasCliques;  // the click's notes on the song's beats
   std::vector<int> notasContagem;
 };
-
-void vlq(std::vector<uint8_t> &out, uint32_t n) {
-  uint8_t bytes[5];
-  int count = 0;
-  bytes[count++] = n & 0x7F;
-  while (n >>= 7) bytes[count++] = 0x80 | (n & 0x7F);
-  while (count--) out.push_back(bytes[count]);
-}
 
 // A format-0 file: 4/4 and the tempo at tick 0, then bars of eighth closed hi-hats, the kick
 // on beats 1 and 3 and the snare on 2 and 4, each note released a 32nd later. The last

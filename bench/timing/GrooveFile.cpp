@@ -5,12 +5,6 @@
 
 namespace bench {
 
-namespace {
-
-constexpr int kPpq = 960;
-constexpr int kStep = kPpq / 4;  // a sixteenth note
-constexpr int kLead = 4 * kPpq;
-
 void vlq(std::vector<uint8_t> &out, uint32_t n) {
   uint8_t bytes[5];
   int count = 0;
@@ -18,6 +12,12 @@ void vlq(std::vector<uint8_t> &out, uint32_t n) {
   while (n >>= 7) bytes[count++] = 0x80 | (n & 0x7F);
   while (count--) out.push_back(bytes[count]);
 }
+
+namespace {
+
+constexpr int kPpq = 960;
+constexpr int kStep = kPpq / 4;  // a sixteenth note
+constexpr int kLead = 4 * kPpq;
 
 void tempo(std::vector<uint8_t> &track, uint32_t delta, uint32_t us) {
   vlq(track, delta);

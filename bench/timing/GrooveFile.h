@@ -27,6 +27,9 @@ GrooveFile gradeDeBatidas(double bpm, int hits = 200, int note = 42);
 // all, walking through tempos between 96 and 168 BPM (each a whole number of microseconds).
 GrooveFile mapaDeAndamentos(int changes = 50, int note = 42);
 
+// Appends n as a file's variable-length quantity.
+void vlq(std::vector<uint8_t> &out, uint32_t n);
+
 // Writes bytes to path; false when it cannot.
 bool gravar(const GrooveFile &file, const std::string &path);
 

@@ -21,18 +21,24 @@ QString tool() {
   return QString(KOVRINTA_PROGRAM_DIR) + "/kovrinta-song";
 }
 
+// kovrinta-song's number of the test's capture port; -1 when it does not list it.
+int dispositivoDaCaptura() {
+  QProcess listar;
+  listar.start(tool(), {"--devices"});
+  if (!listar.waitForFinished(20000)) return -1;
+  int dispositivo = -1;
+  for (const QByteArray &linha : listar.readAllStandardOutput().split('\n'))
+    if (linha.contains("capture:in")) dispositivo = linha.split(' ').first().toInt();
+  return dispositivo;
+}
+
 TEST(KovrintaSongJack, PlaysEveryMessageOfTheFileInOrderIntoAJackPort) {
   JackServer server;
   KOVRINTA_REQUIRE_JACK(server);
   JackTestClient gravador("capture", true, false);
   ASSERT_TRUE(gravador.ready());
 
-  QProcess listar;
-  listar.start(tool(), {"--devices"});
-  ASSERT_TRUE(listar.waitForFinished(20000));
-  int dispositivo = -1;
-  for (const QByteArray &linha : listar.readAllStandardOutput().split('\n'))
-    if (linha.contains("capture:in")) dispositivo = linha.split(' ').first().toInt();
+  const int dispositivo = dispositivoDaCaptura();
   ASSERT_GE(dispositivo, 0) << "the capture port is not among the devices";
 
   // Eight closed hi-hats a 16th apart at 96 ticks per quarter, each released half a 16th
@@ -100,12 +106,7 @@ TEST(KovrintaSongJack, CountInAndClickFollowTheSongsSignatureOnItsBeatGrid) {
   JackTestClient gravador("capture", true, false);
   ASSERT_TRUE(gravador.ready());
 
-  QProcess listar;
-  listar.start(tool(), {"--devices"});
-  ASSERT_TRUE(listar.waitForFinished(20000));
-  int dispositivo = -1;
-  for (const QByteArray &linha : listar.readAllStandardOutput().split('\n'))
-    if (linha.contains("capture:in")) dispositivo = linha.split(' ').first().toInt();
+  const int dispositivo = dispositivoDaCaptura();
   ASSERT_GE(dispositivo, 0) << "the capture port is not among the devices";
 
   // Two bars of 3/4 at 96 ticks per quarter, a kick on every beat.
