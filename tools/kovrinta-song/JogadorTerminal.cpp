@@ -163,6 +163,17 @@ void JogadorTerminal::ocuparInterface() {
   carga->start(16);
 }
 
+void JogadorTerminal::travarInterface(int milissegundos) {
+  trava = std::make_unique<QTimer>();
+  trava->setTimerType(Qt::PreciseTimer);
+  connect(trava.get(), &QTimer::timeout, this, [milissegundos] {
+    const auto fim = std::chrono::steady_clock::now() + std::chrono::milliseconds(milissegundos);
+    while (std::chrono::steady_clock::now() < fim) {
+    }
+  });
+  trava->start(1000);
+}
+
 void JogadorTerminal::registrarBatidas(const QString &arquivo) {
   arquivoRegistro = arquivo;
 }

@@ -35,6 +35,9 @@ class JogadorTerminal : public QObject, public VisorReproducao {
   // Keeps the event loop busy 2 ms of every 16 ms while playing, the load that painting the
   // drum kit puts on the window's thread; for timing measurements.
   void ocuparInterface();
+  // Blocks the event loop for milissegundos once a second while playing, as a file dialog
+  // reading a large folder or a window being dragged does; for timing measurements.
+  void travarInterface(int milissegundos);
   // Writes to arquivo, when the play ends, one line per beat handled: the beat's ideal time
   // and the moment its handling began, in nanoseconds on the monotonic clock; then the count
   // of messages that missed their stamp. For timing measurements.
@@ -63,6 +66,7 @@ class JogadorTerminal : public QObject, public VisorReproducao {
 
   std::unique_ptr<QSocketNotifier> sinal;
   std::unique_ptr<QTimer> carga;
+  std::unique_ptr<QTimer> trava;
   int andamento = 0;
   int compassosContagem = 0;
   bool cliqueLigado = false;

@@ -16,13 +16,15 @@ int uso() {
   std::fprintf(stderr,
                "usage: kovrinta-song FILE          print the song built from FILE\n"
                "       kovrinta-song --devices     list the output devices\n"
-               "       kovrinta-song --play N FILE [--busy-ui] [--log FILE] [--count-in BARS]\n"
-               "                    [--click] [--speed PERCENT]\n"
+               "       kovrinta-song --play N FILE [--busy-ui] [--stall-ui MS] [--log FILE]\n"
+               "                    [--count-in BARS] [--click] [--speed PERCENT]\n"
                "                                   play FILE on output device N, a line per beat\n"
                "                                   (bar B beat T); --busy-ui keeps the event loop\n"
                "                                   busy 2 ms of every 16 ms, as painting the\n"
-               "                                   window would; --log writes when each beat was\n"
-               "                                   due and when it was handled (for benchmarks);\n"
+               "                                   window would; --stall-ui blocks it MS ms once\n"
+               "                                   a second, as a stalled window would; --log\n"
+               "                                   writes when each beat was due and when it was\n"
+               "                                   handled (for benchmarks);\n"
                "                                   --count-in clicks 1 or 2 bars first (count-in\n"
                "                                   T lines); --click clicks every beat; --speed\n"
                "                                   plays at 25..200 %% of the song's tempo\n"
@@ -93,12 +95,15 @@ int main(int argc, char **argv) {
       QString preset;
       double segundos = 0;
       int contagem = 0;
+      int travar = 0;
       bool clique = false;
       int velocidade = 100;
       for (int i = ouvindo ? 2 : 3; i < args.size(); ++i) {
         const bool temValor = i + 1 < args.size();
         if (args[i] == "--busy-ui" && !ouvindo)
           jogador.ocuparInterface();
+        else if (args[i] == "--stall-ui" && temValor && !ouvindo)
+          travar = args[++i].toInt(&numero);
         else if (args[i] == "--log" && temValor && !ouvindo)
           jogador.registrarBatidas(args[++i]);
         else if (args[i] == "--count-in" && temValor && !ouvindo)
@@ -116,9 +121,10 @@ int main(int argc, char **argv) {
         else
           return uso();
         if (!numero || segundos < 0 || contagem < 0 || contagem > 2 || velocidade < 25 ||
-            velocidade > 200)
+            velocidade > 200 || travar < 0 || travar > 900)
           return uso();
       }
+      if (travar > 0) jogador.travarInterface(travar);
       jogador.praticar(contagem, clique, velocidade);
       if ((ouvindo || !preset.isEmpty()) && entrada.isEmpty()) return uso();
       if (!entrada.isEmpty() && !jogador.usarEntrada(entrada, preset)) return 2;
