@@ -17,7 +17,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -287,10 +286,9 @@ int main(int argc, char **argv) {
   QTemporaryDir pasta;
   const Groove g = groove(o);
   const QString arquivo = pasta.filePath("click.mid");
-  {
-    std::ofstream saida(arquivo.toStdString(), std::ios::binary);
-    saida.write(reinterpret_cast<const char *>(g.bytes.data()),
-                static_cast<std::streamsize>(g.bytes.size()));
+  if (!gravar(g.bytes, arquivo.toStdString())) {
+    std::fprintf(stderr, "click_bench: cannot write %s\n", qPrintable(arquivo));
+    return 1;
   }
   ServidorJack servidor(o.period);
   if (!servidor.pronto) {

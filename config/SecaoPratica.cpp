@@ -1,6 +1,7 @@
 #include "config/SecaoPratica.h"
 
 #include <climits>
+#include <span>
 
 #include "config/LeitorIni.h"
 #include "config/ValoresIni.h"
@@ -10,14 +11,76 @@ namespace secaoPratica {
 
 namespace {
 
-using valoresIni::gravado;
-using valoresIni::lerFlag;
-using valoresIni::lerNaFaixa;
-using valoresIni::linha;
-
 const QString secao = QStringLiteral("pratica");
 constexpr int velocidadeMinima = Sequenciador::velocidadeMinima;
 constexpr int velocidadeMaxima = Sequenciador::velocidadeMaxima;
+
+// One key of a section and the value of T it holds: a whole number in minimo..maximo, or a
+// flag. Reading and writing walk the same list, in the order the file has them.
+template <class T>
+struct Campo {
+  const char *chave;
+  int &(*numero)(T &) = nullptr;
+  bool &(*flag)(T &) = nullptr;
+  int minimo = 0;
+  int maximo = 0;
+};
+
+const Campo<AjustesPratica> camposAjustes[] = {
+    {"contagem", [](AjustesPratica &a) -> int & { return a.contagem; }, nullptr, 0, 2},
+    {"contagemNoLoop", nullptr, [](AjustesPratica &a) -> bool & { return a.contagemNoLoop; }},
+    {"clique", nullptr, [](AjustesPratica &a) -> bool & { return a.clique; }},
+    {"cliqueColcheias", nullptr, [](AjustesPratica &a) -> bool & { return a.cliqueColcheias; }},
+    {"volumeClique", [](AjustesPratica &a) -> int & { return a.volumeClique; }, nullptr, 0, 100},
+    {"marcasNasLinhas", nullptr, [](AjustesPratica &a) -> bool & { return a.marcasNasLinhas; }},
+    {"compassosLoop", [](AjustesPratica &a) -> int & { return a.compassosLoop; }, nullptr, 1, 64},
+    {"treinador", nullptr, [](AjustesPratica &a) -> bool & { return a.treinador.ativo; }},
+    {"treinadorInicio", [](AjustesPratica &a) -> int & { return a.treinador.inicio; }, nullptr,
+     velocidadeMinima, velocidadeMaxima},
+    {"treinadorPasso", [](AjustesPratica &a) -> int & { return a.treinador.passo; }, nullptr, 1,
+     50},
+    {"treinadorPasses", [](AjustesPratica &a) -> int & { return a.treinador.passes; }, nullptr, 1,
+     99},
+    {"treinadorAlvo", [](AjustesPratica &a) -> int & { return a.treinador.alvo; }, nullptr,
+     velocidadeMinima, velocidadeMaxima},
+};
+
+// The file's name comes first and apart: a section without it is no song.
+const Campo<LembrancaMusica> camposMusica[] = {
+    {"trilha", [](LembrancaMusica &l) -> int & { return l.trilha; }, nullptr, -2, 16},
+    {"inicioLoop", [](LembrancaMusica &l) -> int & { return l.inicioLoop; }, nullptr, -1, INT_MAX},
+    {"fimLoop", [](LembrancaMusica &l) -> int & { return l.fimLoop; }, nullptr, -1, INT_MAX},
+    {"loopNaLinha", nullptr, [](LembrancaMusica &l) -> bool & { return l.loopNaLinha; }},
+    {"velocidade", [](LembrancaMusica &l) -> int & { return l.velocidade; }, nullptr,
+     velocidadeMinima, velocidadeMaxima},
+    {"clique", nullptr, [](LembrancaMusica &l) -> bool & { return l.clique; }},
+    {"cliqueColcheias", nullptr, [](LembrancaMusica &l) -> bool & { return l.cliqueColcheias; }},
+    {"volumeClique", [](LembrancaMusica &l) -> int & { return l.volumeClique; }, nullptr, 0, 100},
+    {"contagem", [](LembrancaMusica &l) -> int & { return l.contagem; }, nullptr, 0, 2},
+};
+
+// Each value of valor read from secaoIni; a missing or bad one keeps what valor had.
+template <class T>
+void ler(const LeitorIni &ini, const QString &secaoIni, std::span<const Campo<T>> campos,
+         T &valor) {
+  for (const Campo<T> &c : campos) {
+    const QString chave = QLatin1String(c.chave);
+    if (c.numero)
+      c.numero(valor) =
+          valoresIni::lerNaFaixa(ini, secaoIni, chave, c.numero(valor), c.minimo, c.maximo);
+    else
+      c.flag(valor) = valoresIni::lerFlag(ini, secaoIni, chave, c.flag(valor));
+  }
+}
+
+template <class T>
+QString linhas(std::span<const Campo<T>> campos, T valor) {
+  QString texto;
+  for (const Campo<T> &c : campos)
+    texto += c.numero ? valoresIni::linha(c.chave, c.numero(valor))
+                      : valoresIni::linha(c.chave, c.flag(valor));
+  return texto;
+}
 
 QString secaoMusica(int numero) {
   return QStringLiteral("musica") + QString::number(numero);
@@ -26,63 +89,25 @@ QString secaoMusica(int numero) {
 }  // namespace
 
 AjustesPratica lerAjustes(const LeitorIni &ini) {
-  const AjustesPratica p;
-  AjustesPratica a;
-  a.contagem = lerNaFaixa(ini, secao, QStringLiteral("contagem"), p.contagem, 0, 2);
-  a.contagemNoLoop = lerFlag(ini, secao, QStringLiteral("contagemNoLoop"), p.contagemNoLoop);
-  a.clique = lerFlag(ini, secao, QStringLiteral("clique"), p.clique);
-  a.cliqueColcheias = lerFlag(ini, secao, QStringLiteral("cliqueColcheias"), p.cliqueColcheias);
-  a.volumeClique = lerNaFaixa(ini, secao, QStringLiteral("volumeClique"), p.volumeClique, 0, 100);
-  a.marcasNasLinhas = lerFlag(ini, secao, QStringLiteral("marcasNasLinhas"), p.marcasNasLinhas);
-  a.compassosLoop = lerNaFaixa(ini, secao, QStringLiteral("compassosLoop"), p.compassosLoop, 1, 64);
-  AjustesTreinador &t = a.treinador;
-  t.ativo = lerFlag(ini, secao, QStringLiteral("treinador"), p.treinador.ativo);
-  t.inicio = lerNaFaixa(ini, secao, QStringLiteral("treinadorInicio"), p.treinador.inicio,
-                        velocidadeMinima, velocidadeMaxima);
-  t.passo = lerNaFaixa(ini, secao, QStringLiteral("treinadorPasso"), p.treinador.passo, 1, 50);
-  t.passes = lerNaFaixa(ini, secao, QStringLiteral("treinadorPasses"), p.treinador.passes, 1, 99);
-  t.alvo = lerNaFaixa(ini, secao, QStringLiteral("treinadorAlvo"), p.treinador.alvo,
-                      velocidadeMinima, velocidadeMaxima);
-  return a;
+  AjustesPratica ajustes;
+  ler<AjustesPratica>(ini, secao, camposAjustes, ajustes);
+  return ajustes;
 }
 
-QString linhasAjustes(const AjustesPratica &a) {
-  QString texto = QStringLiteral("[pratica]\r\n");
-  texto += linha("contagem", a.contagem);
-  texto += linha("contagemNoLoop", a.contagemNoLoop);
-  texto += linha("clique", a.clique);
-  texto += linha("cliqueColcheias", a.cliqueColcheias);
-  texto += linha("volumeClique", a.volumeClique);
-  texto += linha("marcasNasLinhas", a.marcasNasLinhas);
-  texto += linha("compassosLoop", a.compassosLoop);
-  texto += linha("treinador", a.treinador.ativo);
-  texto += linha("treinadorInicio", a.treinador.inicio);
-  texto += linha("treinadorPasso", a.treinador.passo);
-  texto += linha("treinadorPasses", a.treinador.passes);
-  texto += linha("treinadorAlvo", a.treinador.alvo);
-  return texto;
+QString linhasAjustes(const AjustesPratica &ajustes) {
+  return QStringLiteral("[pratica]\r\n") + linhas<AjustesPratica>(camposAjustes, ajustes);
 }
 
 // Read from the oldest, so that each one read becomes the most recent in turn.
 MemoriaMusicas lerMemoria(const LeitorIni &ini) {
   MemoriaMusicas memoria;
-  const LembrancaMusica p;
   for (int numero = MemoriaMusicas::maximo; numero >= 1; --numero) {
     const QString s = secaoMusica(numero);
-    LembrancaMusica l;
-    l.arquivo = ini.lerTexto(s, QStringLiteral("arquivo"), QString());
-    if (l.arquivo.isEmpty()) continue;
-    l.trilha = lerNaFaixa(ini, s, QStringLiteral("trilha"), p.trilha, -2, 16);
-    l.inicioLoop = lerNaFaixa(ini, s, QStringLiteral("inicioLoop"), p.inicioLoop, -1, INT_MAX);
-    l.fimLoop = lerNaFaixa(ini, s, QStringLiteral("fimLoop"), p.fimLoop, -1, INT_MAX);
-    l.loopNaLinha = lerFlag(ini, s, QStringLiteral("loopNaLinha"), p.loopNaLinha);
-    l.velocidade = lerNaFaixa(ini, s, QStringLiteral("velocidade"), p.velocidade, velocidadeMinima,
-                              velocidadeMaxima);
-    l.clique = lerFlag(ini, s, QStringLiteral("clique"), p.clique);
-    l.cliqueColcheias = lerFlag(ini, s, QStringLiteral("cliqueColcheias"), p.cliqueColcheias);
-    l.volumeClique = lerNaFaixa(ini, s, QStringLiteral("volumeClique"), p.volumeClique, 0, 100);
-    l.contagem = lerNaFaixa(ini, s, QStringLiteral("contagem"), p.contagem, 0, 2);
-    memoria.lembrar(l);
+    LembrancaMusica lembranca;
+    lembranca.arquivo = ini.lerTexto(s, QStringLiteral("arquivo"), QString());
+    if (lembranca.arquivo.isEmpty()) continue;
+    ler<LembrancaMusica>(ini, s, camposMusica, lembranca);
+    memoria.lembrar(lembranca);
   }
   return memoria;
 }
@@ -92,16 +117,8 @@ QString linhasMemoria(const MemoriaMusicas &memoria) {
   int numero = 0;
   for (const LembrancaMusica &l : memoria.getLembrancas()) {
     texto += u'[' + secaoMusica(++numero) + QStringLiteral("]\r\n");
-    texto += linha("arquivo", gravado(l.arquivo));
-    texto += linha("trilha", l.trilha);
-    texto += linha("inicioLoop", l.inicioLoop);
-    texto += linha("fimLoop", l.fimLoop);
-    texto += linha("loopNaLinha", l.loopNaLinha);
-    texto += linha("velocidade", l.velocidade);
-    texto += linha("clique", l.clique);
-    texto += linha("cliqueColcheias", l.cliqueColcheias);
-    texto += linha("volumeClique", l.volumeClique);
-    texto += linha("contagem", l.contagem);
+    texto += valoresIni::linha("arquivo", valoresIni::gravado(l.arquivo));
+    texto += linhas<LembrancaMusica>(camposMusica, l);
   }
   return texto;
 }

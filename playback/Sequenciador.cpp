@@ -94,36 +94,39 @@ void Sequenciador::aplicarMarcador(const EventoAndamento &marcador) {
     serieMarcador = musica->getSerie();
   }
   const int microssegundos = marcador.getMicrossegundos();
-  if (microssegundos > 0) return aplicarMicrossegundos(microssegundos);
-  const int bpm = marcador.getBpm();
-  if (bpm <= 0) return;
-  if (velocidade != 100) return aplicarMicrossegundos(60'000'000 / bpm);
-  microssegundosBase = 60'000'000 / bpm;
-  AcessoGui::instancia().mostrarAndamento(bpm);
-  setAndamento(bpm);
+  if (microssegundos > 0)
+    aplicarBase(static_cast<uint32_t>(
+                    std::clamp(microssegundos, microssegundosMinimos, microssegundosMaximos)),
+                ticksPorSemiminima);
+  else if (marcador.getBpm() > 0)
+    aplicarBase(microssegundosPorTickA1Bpm,
+                static_cast<uint32_t>(std::min(marcador.getBpm(), bpmMaximo)));
 }
 
 void Sequenciador::setVelocidade(int percentual) {
   velocidade = std::clamp(percentual, velocidadeMinima, velocidadeMaxima);
-  aplicarMicrossegundos(microssegundosBase);
+  aplicarBase(baseNumerador, baseDenominador);
 }
 
-// The tick period is exato * 100 / (64 * speed) microseconds, a fraction the timer keeps
-// exactly (exato / 64 at full speed); it fits its 32 bits for every tempo a file can give but
-// the slowest at odd speeds, which lose the last digits.
-void Sequenciador::aplicarMicrossegundos(int exato) {
-  microssegundosBase = std::clamp(exato, microssegundosMinimos, microssegundosMaximos);
+// The tick period is the song's, numerador / denominador microseconds, times 100 / speed: a
+// fraction the timer keeps exactly, the song's own at full speed. It fits the timer's 32 bits
+// for every tempo a file can give but the slowest at odd speeds, which lose the last digits.
+void Sequenciador::aplicarBase(uint32_t numerador, uint32_t denominador) {
+  baseNumerador = numerador;
+  baseDenominador = denominador;
   const uint64_t comum = std::gcd(100, velocidade);
-  uint64_t numerador = uint64_t(microssegundosBase) * (100 / comum);
-  uint64_t denominador = uint64_t(ticksPorSemiminima) * uint64_t(velocidade / comum);
-  while (numerador > std::numeric_limits<uint32_t>::max()) {
-    numerador /= 2;
-    denominador = std::max<uint64_t>(denominador / 2, 1);
+  uint64_t periodo = uint64_t{numerador} * (100 / comum);
+  uint64_t divisor = uint64_t{denominador} * uint64_t(velocidade / comum);
+  while (periodo > std::numeric_limits<uint32_t>::max()) {
+    periodo /= 2;
+    divisor = std::max<uint64_t>(divisor / 2, 1);
   }
-  const int64_t efetivo = int64_t(microssegundosBase) * 100 / velocidade;
-  andamento = static_cast<int>(std::clamp<int64_t>(60'000'000 / efetivo, 1, bpmMaximo));
-  periodoNumerador = static_cast<uint32_t>(numerador);
-  periodoDenominador = static_cast<uint32_t>(denominador);
+  // 60,000,000 us a minute over 64 ticks of the period each beat.
+  const int64_t bpm = int64_t{60'000'000} * denominador * velocidade /
+                      (int64_t{numerador} * ticksPorSemiminima * 100);
+  andamento = static_cast<int>(std::clamp<int64_t>(bpm, 1, bpmMaximo));
+  periodoNumerador = static_cast<uint32_t>(periodo);
+  periodoDenominador = static_cast<uint32_t>(divisor);
   AcessoGui::instancia().mostrarAndamento(andamento);
   aplicarAndamento();
 }
@@ -236,18 +239,16 @@ void Sequenciador::iniciarContagem() {
   if (!musica) return;
   // The song's tempo at the position, also when its marker lies on the very tick.
   acertarAndamento();
-  const LugarCompasso lugar = musica->getCompassos().lugar(std::max(posicao, 0));
-  contagemTicksPorTempo = lugar.ticksPorTempo;
-  contagemTemposPorCompasso = lugar.temposPorCompasso;
-  contagemTotal = compassosContagem * lugar.ticksPorCompasso();
-  contagemRestante = contagemTotal;
+  contagemCompasso = musica->getCompassos().lugar(std::max(posicao, 0));
+  contagemRestante = compassosContagem * contagemCompasso.ticksPorCompasso();
 }
 
 void Sequenciador::processarContagem() {
   clique.avancar();
-  const int feito = contagemTotal - contagemRestante;
-  if (feito % contagemTicksPorTempo == 0) {
-    const int tempo = feito / contagemTicksPorTempo % contagemTemposPorCompasso;
+  const int porTempo = contagemCompasso.ticksPorTempo;
+  const int feito = compassosContagem * contagemCompasso.ticksPorCompasso() - contagemRestante;
+  if (feito % porTempo == 0) {
+    const int tempo = feito / porTempo % contagemCompasso.temposPorCompasso;
     clique.tocar(tempo == 0);
     AcessoGui::instancia().mostrarContagem(tempo + 1);
   }

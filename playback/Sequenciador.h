@@ -120,8 +120,9 @@ class Sequenciador {
   void exigirBiblioteca() const;
   // Applies the tempo marker in force at posicao when it is not the one applied last.
   void acertarAndamento();
-  // Makes exato microseconds per quarter note at the speed the playback tempo.
-  void aplicarMicrossegundos(int exato);
+  // Makes the song's tick period, numerador / denominador microseconds, at the speed the
+  // playback tempo.
+  void aplicarBase(uint32_t numerador, uint32_t denominador);
   // The loop's end was reached: back to its start, with the trainer's step and the count-in.
   void voltarAoLoop();
   void iniciarContagem();
@@ -147,14 +148,14 @@ class Sequenciador {
   bool marcasNasLinhas = false;
   int passesLoop = 0;
   int velocidade = 100;
-  // The song's tempo, in microseconds per quarter note, the speed applies to.
-  int microssegundosBase = 500'000;
+  // The song's tick period the speed applies to, as a fraction like the one above.
+  uint32_t baseNumerador = 500'000;
+  uint32_t baseDenominador = 64;
   int compassosContagem = 0;
   bool contagemAntesDoLoop = false;
   int contagemRestante = 0;
-  int contagemTotal = 0;
-  int contagemTicksPorTempo = 64;
-  int contagemTemposPorCompasso = 4;
+  // The bar the count-in clicks: that of the position where it began.
+  LugarCompasso contagemCompasso;
   Clique clique;
   TreinadorVelocidade treinador;
   int trilhaBateria = 0;

@@ -103,11 +103,15 @@ GrooveFile mapaDeAndamentos(int changes, int note) {
   return file;
 }
 
-bool gravar(const GrooveFile &file, const std::string &path) {
+bool gravar(const std::vector<uint8_t> &bytes, const std::string &path) {
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char *>(file.bytes.data()),
-            static_cast<std::streamsize>(file.bytes.size()));
+  out.write(reinterpret_cast<const char *>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out);
+}
+
+bool gravar(const GrooveFile &file, const std::string &path) {
+  return gravar(file.bytes, path);
 }
 
 }  // namespace bench

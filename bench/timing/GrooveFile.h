@@ -30,7 +30,8 @@ GrooveFile mapaDeAndamentos(int changes = 50, int note = 42);
 // Appends n as a file's variable-length quantity.
 void vlq(std::vector<uint8_t> &out, uint32_t n);
 
-// Writes bytes to path; false when it cannot.
+// Writes a file's bytes to path; false when it cannot.
+bool gravar(const std::vector<uint8_t> &bytes, const std::string &path);
 bool gravar(const GrooveFile &file, const std::string &path);
 
 }  // namespace bench

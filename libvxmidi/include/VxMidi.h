@@ -78,9 +78,10 @@ static inline const char *VxOpenFailureText(uint32_t code) {
 #define VX_DESCRIPTION_SIZE 32
 
 /** Records of a file's track that are no MIDI message; outputs take them and send nothing. */
-#define VX_RECORD_TEMPO 0x00u          /**< data1..3: microseconds per quarter note */
-#define VX_RECORD_TIME_SIGNATURE 0x58u /**< data1: beats per bar; data2: log2 of the beat's note \
-                                        */
+/** A Set Tempo; data1..3: microseconds per quarter note. */
+#define VX_RECORD_TEMPO 0x00u
+/** A Time Signature; data1: beats per bar, data2: log2 of the beat's note value. */
+#define VX_RECORD_TIME_SIGNATURE 0x58u
 
 /** One MIDI event: a delta time and up to three bytes. */
 typedef struct VxMidiEvent {

@@ -21,6 +21,17 @@ QString tool() {
   return QString(KOVRINTA_PROGRAM_DIR) + "/kovrinta-song";
 }
 
+// A MIDI file of bytes in pasta; empty when it cannot be written.
+QString gravarMusica(const QTemporaryDir &pasta, const char *nome,
+                     const std::vector<uint8_t> &bytes) {
+  const QString arquivo = pasta.filePath(QLatin1String(nome));
+  QFile file(arquivo);
+  if (!file.open(QIODevice::WriteOnly)) return {};
+  const auto escritos =
+      file.write(reinterpret_cast<const char *>(bytes.data()), static_cast<qint64>(bytes.size()));
+  return escritos == static_cast<qint64>(bytes.size()) ? arquivo : QString();
+}
+
 // kovrinta-song's number of the test's capture port; -1 when it does not list it.
 int dispositivoDaCaptura() {
   QProcess listar;
@@ -58,12 +69,8 @@ TEST(KovrintaSongJack, PlaysEveryMessageOfTheFileInOrderIntoAJackPort) {
   eventos.insert(eventos.end(), crash.begin(), crash.end());
   esperado.push_back({0x99, 49, 110});
   QTemporaryDir pasta;
-  const QString arquivo = pasta.filePath("groove.mid");
-  QFile file(arquivo);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  const auto bytes = smf(96, {eventos}, 0);
-  file.write(reinterpret_cast<const char *>(bytes.data()), static_cast<qint64>(bytes.size()));
-  file.close();
+  const QString arquivo = gravarMusica(pasta, "groove.mid", smf(96, {eventos}, 0));
+  ASSERT_FALSE(arquivo.isEmpty());
 
   QProcess tocar;
   tocar.start(tool(), {"--play", QString::number(dispositivo), arquivo});
@@ -120,12 +127,8 @@ TEST(KovrintaSongJack, CountInAndClickFollowTheSongsSignatureOnItsBeatGrid) {
     eventos.insert(eventos.end(), off.begin(), off.end());
   }
   QTemporaryDir pasta;
-  const QString arquivo = pasta.filePath("waltz.mid");
-  QFile file(arquivo);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  const auto bytes = smf(96, {eventos}, 0);
-  file.write(reinterpret_cast<const char *>(bytes.data()), static_cast<qint64>(bytes.size()));
-  file.close();
+  const QString arquivo = gravarMusica(pasta, "waltz.mid", smf(96, {eventos}, 0));
+  ASSERT_FALSE(arquivo.isEmpty());
 
   // A stall of the host moves a click on both timelines in that run only; a fault of the
   // timing moves it in every run. Up to three runs.
@@ -184,12 +187,8 @@ TEST(KovrintaSongJack, AFileOrDeviceThatFailsGivesAClearMessage) {
   // The built-in synthesizer with no JACK server, no sound server and no sound card: the
   // message says what was tried and what to start.
   QTemporaryDir pasta;
-  const QString arquivo = pasta.filePath("groove.mid");
-  QFile file(arquivo);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  const auto bytes = smf(96, {ev(0, {0x99, 42, 90})});
-  file.write(reinterpret_cast<const char *>(bytes.data()), static_cast<qint64>(bytes.size()));
-  file.close();
+  const QString arquivo = gravarMusica(pasta, "groove.mid", smf(96, {ev(0, {0x99, 42, 90})}));
+  ASSERT_FALSE(arquivo.isEmpty());
   QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
   ambiente.insert("JACK_DEFAULT_SERVER", "kovrinta-no-such-server");
   ambiente.insert("PULSE_SERVER", "unix:" + pasta.filePath("no-such-socket"));
