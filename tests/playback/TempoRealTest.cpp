@@ -201,7 +201,8 @@ TEST_F(TempoReal, AFileTempoFarTooFastIsHeldToWhatTheWindowCanKeepUpWith) {
 // A groove into a JACK MIDI port while the window's thread is held 3 ms inside every beat's
 // handling: each note still arrives one constant delay after its beat's ideal time, in order.
 // The bound is loose (how close, sample-exact, is a figure of bench/); a server that ran
-// cycles late spoils a run, which is then played again, up to three times.
+// cycles late, or a host that held the thread past the output's latency, spoils a run, which
+// is then played again, up to five times.
 TEST_F(TempoReal, NotesLeaveAtTheirBeatsIdealTimesHoweverLongTheBeatsTakeToHandle) {
   kovrinta::test::JackServer server;
   KOVRINTA_REQUIRE_JACK(server);
@@ -233,7 +234,7 @@ TEST_F(TempoReal, NotesLeaveAtTheirBeatsIdealTimesHoweverLongTheBeatsTakeToHandl
     tratar(sender);
   };
   std::string falha;
-  for (int tentativa = 1; tentativa <= 3; ++tentativa) {
+  for (int tentativa = 1; tentativa <= 5; ++tentativa) {
     ideais.clear();
     const std::size_t antes = captura.receivedWithFrames().size();
     seq.parar();
