@@ -22,6 +22,7 @@
 
 #include "TVxMidiNotifier.h"
 #include "VxMidi.h"
+#include "timing/Analise.h"
 
 namespace {
 
@@ -123,21 +124,6 @@ double median(std::vector<double>::const_iterator from, std::vector<double>::con
   return percentile(std::vector<double>(from, to), 0.5);
 }
 
-// Slope of the least-squares line through (k, error_k), in microseconds per beat.
-double fitSlope(const std::vector<double> &errors) {
-  const double n = static_cast<double>(errors.size());
-  if (n < 2) return NAN;
-  double sx = 0, sy = 0, sxx = 0, sxy = 0;
-  for (size_t i = 0; i < errors.size(); ++i) {
-    const double x = static_cast<double>(i + 1);
-    sx += x;
-    sy += errors[i];
-    sxx += x * x;
-    sxy += x * errors[i];
-  }
-  return (n * sxy - sx * sy) / (n * sxx - sx * sx);
-}
-
 const char *verdict(double value, double goal) {
   if (std::isnan(value)) return "no data";
   return std::fabs(value) < goal ? "met" : "missed";
@@ -151,28 +137,16 @@ void printErrors(const char *what, const std::vector<double> &errors) {
               percentile(errors, 0.5), percentile(errors, 0.99), percentile(errors, 1.0), late);
 }
 
-// Slope through the medians of blocks of kDriftWindow beats, in microseconds per beat: the
-// median of the slopes between every two blocks (Theil and Sen). A stall of the host moves a
-// few beats by milliseconds, which tilts a least-squares line but neither a block's median
-// nor the median of the slopes.
+// Slope through the medians of blocks of kDriftWindow beats, in microseconds per beat.
 double robustSlope(const std::vector<double> &errors) {
-  std::vector<std::pair<double, double>> blocks;
-  for (size_t start = 0; start + kDriftWindow <= errors.size(); start += kDriftWindow) {
-    const auto from = errors.begin() + static_cast<ptrdiff_t>(start);
-    blocks.emplace_back(static_cast<double>(start) + kDriftWindow / 2.0,
-                        median(from, from + static_cast<ptrdiff_t>(kDriftWindow)));
-  }
-  std::vector<double> slopes;
-  for (size_t i = 0; i < blocks.size(); ++i)
-    for (size_t j = i + 1; j < blocks.size(); ++j)
-      slopes.push_back((blocks[j].second - blocks[i].second) / (blocks[j].first - blocks[i].first));
-  return slopes.empty() ? NAN : percentile(slopes, 0.5);
+  std::vector<double> beats(errors.size());
+  for (size_t i = 0; i < beats.size(); ++i) beats[i] = static_cast<double>(i + 1);
+  return bench::inclinacaoRobusta(beats, errors, kDriftWindow);
 }
 
-// Drift: how far the grid error moved from the start of the run to its end, measured three
-// ways: medians of one second of beats at either end and the slope through the medians of
-// such blocks (both robust against single late beats), and the slope of a least-squares line
-// through every error (sensitive to them).
+// Drift: how far the grid error moved from the start of the run to its end, measured two
+// ways, both robust against single late beats: medians of one second of beats at either end,
+// and the slope through the medians of such blocks.
 void printDrift(const char *what, const std::vector<double> &errors, double seconds) {
   const size_t window = std::min(kDriftWindow, errors.size() / 2);
   double drift = NAN;
@@ -180,9 +154,6 @@ void printDrift(const char *what, const std::vector<double> &errors, double seco
     drift = median(errors.end() - static_cast<ptrdiff_t>(window), errors.end()) -
             median(errors.begin(), errors.begin() + static_cast<ptrdiff_t>(window));
   }
-  const double slope = fitSlope(errors);  // microseconds per beat
-  const double fitted = slope * static_cast<double>(errors.size());
-  const double ppm = slope / kPeriod.microseconds() * 1e6;
   std::printf("drift over %.1f s, %s:\n", seconds, what);
   std::printf("  median of the last %zu beats minus the first %zu: %7.1f us (goal < %.0f us: %s)\n",
               window, window, drift, kGoalDriftUs, verdict(drift, kGoalDriftUs));
@@ -190,10 +161,6 @@ void printDrift(const char *what, const std::vector<double> &errors, double seco
   std::printf(
       "  slope through the medians of %zu-beat blocks:    %+.2f ppm (goal under %.0f ppm: %s)\n",
       kDriftWindow, robust, kGoalDriftPpm, verdict(std::fabs(robust), kGoalDriftPpm));
-  std::printf(
-      "  least-squares slope through all errors:        %7.1f us, %+.2f ppm (goal under "
-      "%.0f ppm: %s)\n",
-      fitted, ppm, kGoalDriftPpm, verdict(std::fabs(ppm), kGoalDriftPpm));
 }
 
 // The timer asks for SCHED_FIFO and falls back silently; this says which it got.

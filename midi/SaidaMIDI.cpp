@@ -8,6 +8,7 @@
 #include "TVxMidiOut.h"
 #include "TVxMidiSMF.h"
 #include "TVxMidiScore.h"
+#include "TVxMidiStamp.h"
 #include "TVxMidiTrack.h"
 #include "config/TextoCodificado.h"
 
@@ -157,8 +158,19 @@ void SaidaMIDI::resetarControladores() {
   for (int canal = 0; canal < 16; ++canal) enviarMensagem(0xB0 + canal, 121, 0);
 }
 
+// Inside a beat (the song's end) the silence goes with the beat's stamp, after the messages
+// the song still has on its way, so that its last notes sound. Elsewhere (a stop, a pause, a
+// seek) the device drops what waits and goes silent at once.
 void SaidaMIDI::silenciar() {
-  if (saida->IsOpen()) saida->Reset();
+  if (!saida->IsOpen()) return;
+  if (TVxMidiStamp::current() == 0) {
+    saida->Reset();
+    return;
+  }
+  for (int canal = 0; canal < 16; ++canal) {
+    enviarMensagem(0xB0 + canal, 123, 0);
+    enviarMensagem(0xB0 + canal, 120, 0);
+  }
 }
 
 QString SaidaMIDI::getMotivoFalha() const {

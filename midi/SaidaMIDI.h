@@ -52,7 +52,7 @@ class SaidaMIDI {
   void setVolume(int percentual);
   void aplicarVolumes();
   void resetarControladores();
-  // Ends all sound on the open device.
+  // Ends all sound on the open device: at once, or inside a beat when the beat sounds.
   void silenciar();
 
   // Closes the open file, if any.

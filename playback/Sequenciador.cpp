@@ -1,17 +1,18 @@
 #include "playback/Sequenciador.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <numeric>
 
 #include "EVxMidiException.h"
 #include "TVxMidi.h"
+#include "TVxMidiStamp.h"
 #include "TVxMidiSync.h"
 #include "config/ArquivoConfiguracao.h"
 #include "playback/AcessoGui.h"
 #include "song/GerenciadorMusica.h"
-#include "ui/Instrumento.h"
 
 namespace {
 
@@ -22,6 +23,12 @@ constexpr int trilhasComChave = 16;
 constexpr uint32_t microssegundosPorTickA1Bpm = 937'500;
 constexpr int ticksPorSemiminima = 64;
 constexpr int bpmMaximo = 60'000'000 / Sequenciador::microssegundosMinimos;
+
+int64_t agoraNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 }  // namespace
 
@@ -59,6 +66,16 @@ void Sequenciador::tocar() {
 
 void Sequenciador::interromper() {
   if (sincronismo->IsRunning()) sincronismo->Stop();
+  agendaKit.descartar();
+  if (TVxMidiStamp::current() != 0) return;
+  const int64_t agora = agoraNs();
+  for (const TickAdiante &tick : ticksAdiante) {
+    if (tick.devidoNs > agora) {
+      posicao = tick.posicao;
+      break;
+    }
+  }
+  esquecerAdiante();
 }
 
 void Sequenciador::pausar(bool pausa) {
@@ -70,11 +87,14 @@ void Sequenciador::pausar(bool pausa) {
 
 void Sequenciador::parar() {
   interromper();
+  esquecerAdiante();
   posicao = 0;
   contagemRestante = 0;
 }
 
 void Sequenciador::setPosicao(int valor) {
+  esquecerAdiante();
+  agendaKit.descartar();
   posicao = valor;
   contagemRestante = 0;
   acertarAndamento();
@@ -221,6 +241,7 @@ void Sequenciador::abrirSincronismo() {
 }
 
 void Sequenciador::voltarAoLoop() {
+  esquecerAdiante();
   posicao = inicioLoop;
   acertarAndamento();
   ++passesLoop;
@@ -239,6 +260,7 @@ void Sequenciador::iniciarContagem() {
   if (!musica) return;
   // The song's tempo at the position, also when its marker lies on the very tick.
   acertarAndamento();
+  esquecerAdiante();
   contagemCompasso = musica->getCompassos().lugar(std::max(posicao, 0));
   contagemRestante = compassosContagem * contagemCompasso.ticksPorCompasso();
 }
@@ -253,6 +275,14 @@ void Sequenciador::processarContagem() {
     AcessoGui::instancia().mostrarContagem(tempo + 1);
   }
   if (--contagemRestante == 0) AcessoGui::instancia().mostrarContagem(0);
+}
+
+void Sequenciador::lembrarAdiante() {
+  const int64_t devido = TVxMidiStamp::current();
+  if (devido == 0) return;
+  const int64_t agora = agoraNs();
+  while (!ticksAdiante.empty() && ticksAdiante.front().devidoNs <= agora) ticksAdiante.pop_front();
+  if (devido > agora) ticksAdiante.push_back({posicao, devido});
 }
 
 // Per tick: the count-in's ticks while it lasts; the wrap of a loop on its bar line; the
@@ -279,6 +309,7 @@ void Sequenciador::processarTick() {
     AcessoGui::instancia().atualizarPosicao();
     if (!sincronismo->IsRunning()) return;
   }
+  lembrarAdiante();
   clique.avancar();
   const LugarCompasso lugar = musica->getCompassos().lugar(posicao);
   if (lugar.noTempo) AcessoGui::instancia().mostrarCompasso(lugar.compasso, lugar.tempo);
@@ -297,12 +328,10 @@ void Sequenciador::processarTick() {
         return;
       }
       if (mostraKit && e->getCanal() == canalBateria) {
-        if (Instrumento *kit = configuracao.getInstrumento()) {
-          if (auto *on = dynamic_cast<EventoNoteOn *>(e))
-            kit->acender(on->getNota());
-          else if (auto *off = dynamic_cast<EventoNoteOff *>(e))
-            kit->apagar(off->getNota());
-        }
+        if (auto *on = dynamic_cast<EventoNoteOn *>(e))
+          agendaKit.acender(on->getNota());
+        else if (auto *off = dynamic_cast<EventoNoteOff *>(e))
+          agendaKit.apagar(off->getNota());
       }
       if (bateriaMuda && e->getCanal() == canalBateria) continue;
       e->executar();

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "playback/AgendaKit.h"
 #include "pratica/Clique.h"
 #include "pratica/TreinadorVelocidade.h"
 
@@ -34,8 +36,10 @@ class Sequenciador {
   // Starts the timer at the current tempo unless it runs; with a count-in set, its bars
   // of clicks come first, the song's tick at the position one beat after the last click.
   void tocar();
-  // Stops the timer if it runs; the position stays. Beats still waiting in the window's queue
-  // are not played.
+  // Stops the timer if it runs. Beats still waiting in the window's queue are not played.
+  // Outside a beat the caller silences the output, which drops the messages handed ahead of
+  // their moment: the position goes back to the first tick not yet heard, so that resuming
+  // plays it, and the kit's lights still waiting are dropped with it.
   void interromper();
   // true: interromper; false: tocar.
   void pausar(bool pausa);
@@ -107,6 +111,9 @@ class Sequenciador {
   void setTreinador(const AjustesTreinador &ajustes);
   const TreinadorVelocidade &getTreinador() const { return treinador; }
 
+  // Where the kit's lights wait for the sound of their beat.
+  AgendaKit &getAgendaKit() { return agendaKit; }
+
   // Opens the timer if it is not open.
   void abrirSincronismo();
   TVxMidiSync *getSincronismo() const { return sincronismo.get(); }
@@ -127,6 +134,11 @@ class Sequenciador {
   void voltarAoLoop();
   void iniciarContagem();
   void processarContagem();
+  // The song's ticks handled whose messages have not sounded yet are forgotten: playback
+  // jumped, and going back to one of them would play the jump twice.
+  void esquecerAdiante() { ticksAdiante.clear(); }
+  // Notes the tick at the position as handled ahead of its sound.
+  void lembrarAdiante();
 
   std::unique_ptr<TVxMidi> vxMidi;
   std::unique_ptr<TVxMidiSync> sincronismo;
@@ -156,6 +168,14 @@ class Sequenciador {
   int contagemRestante = 0;
   // The bar the count-in clicks: that of the position where it began.
   LugarCompasso contagemCompasso;
+  // The song's ticks handled since the last jump, with the moment their messages are due;
+  // those already heard are let go.
+  struct TickAdiante {
+    int posicao;
+    int64_t devidoNs;
+  };
+  std::deque<TickAdiante> ticksAdiante;
+  AgendaKit agendaKit;
   Clique clique;
   TreinadorVelocidade treinador;
   int trilhaBateria = 0;

@@ -184,6 +184,7 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   void imgFFMouseDown();
   void imgFFRewMouseUp(Imagem *pressionada);
   void iniciarBusca();
+  void pausarSequenciador();
   void terminarBusca();
   void TimerPlayerTimer();
   void tkbAndamentoChange(int posicao);

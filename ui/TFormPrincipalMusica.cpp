@@ -197,7 +197,7 @@ bool TFormPrincipal::abrirMusica(const QString &arquivo) {
     FormSetup->getCheckBoxSel().setChecked(true);
   }
 
-  if (Instrumento *kit = configuracao.getInstrumento()) kit->apagarTudo();
+  sequenciador.getAgendaKit().apagarTudo();
   ckKaraoke->setChecked(false);
   sequenciador.setBateriaMuda(false);
 
@@ -247,7 +247,7 @@ void TFormPrincipal::CmbTracksChange(int indice) {
   if (indice < 0) return;
   Sequenciador::instancia().selecionarTrilhaBateria(
       indice == numTrilhasBateria ? -1 : trilhasBateria[static_cast<std::size_t>(indice)]);
-  // No hit of the track shown before stays lit.
-  if (Instrumento *kit = ArquivoConfiguracao::instancia().getInstrumento()) kit->apagarTudo();
+  // No hit of the track shown before stays lit, nor waits to light.
+  Sequenciador::instancia().getAgendaKit().apagarTudo();
   lembrarMusica();
 }

@@ -21,8 +21,10 @@ constexpr int ticksPorTempo = 64;
 constexpr int bpmMinimo = 40;
 constexpr int bpmMaximo = 240;
 
+// Through the sequencer's agenda: lights still waiting for their beat's sound go too, and at
+// the song's end the last hits show before the kit goes back to rest.
 void apagarKit() {
-  if (Instrumento *kit = ArquivoConfiguracao::instancia().getInstrumento()) kit->apagarTudo();
+  Sequenciador::instancia().getAgendaKit().apagarTudo();
 }
 
 }  // namespace
@@ -99,7 +101,7 @@ void TFormPrincipal::imgPauseClick() {
       case EstadoPlayer::InicioLoop:
       case EstadoPlayer::Repetindo:
         mostrarStatus(EstadoPlayer::Pausa);
-        sequenciador.pausar(true);
+        pausarSequenciador();
         SaidaMIDI::instancia().silenciar();
         estadoRetorno = estado;
         estado = EstadoPlayer::Pausa;
@@ -201,7 +203,21 @@ void TFormPrincipal::iniciarBusca() {
   saida.silenciar();
   saida.resetarControladores();
   apagarKit();
-  Sequenciador::instancia().pausar(true);
+  pausarSequenciador();
+}
+
+// A pause goes back to the first tick not yet heard; the beats counted past it are taken
+// back, as they will be counted again.
+void TFormPrincipal::pausarSequenciador() {
+  Sequenciador &sequenciador = Sequenciador::instancia();
+  const int antes = sequenciador.getPosicao();
+  sequenciador.pausar(true);
+  const int depois = sequenciador.getPosicao();
+  if (depois >= antes) return;
+  // Beats at ticks depois .. antes - 1.
+  const auto tempos = [](int ate) { return ate <= 0 ? 0 : (ate - 1) / ticksPorTempo + 1; };
+  tempoAtual = std::max(tempoAtual - (tempos(antes) - tempos(depois)), 0);
+  mostrarTempoAtual();
 }
 
 void TFormPrincipal::TimerPlayerTimer() {

@@ -13,11 +13,12 @@ class TVxMidi;
 
 class TVxMidiSync : public QObject {
  public:
-  // How long after a beat's ideal time the messages its handler puts are due. It covers the
-  // user-interface thread's delay in handling a beat (painting, a slider: a few milliseconds
-  // at worst, measured in bench/), so that the delay moves no note; it is far below what a
-  // drummer hears as late against the kit picture, which lights when the beat is handled.
-  static constexpr int64_t OutputLatencyNs = 6'000'000;
+  // How long after a beat's ideal time the messages its handler puts are due. It covers a
+  // stall of the user-interface thread of up to 25 ms (a file dialog reading a large folder,
+  // a window dragged, a busy machine) and 5 ms more for the beats that queued meanwhile, so
+  // that no stall short of that moves a note. The kit's picture of a beat waits as long (see
+  // AgendaKit), so that it lights when the beat sounds.
+  static constexpr int64_t OutputLatencyNs = 30'000'000;
 
   explicit TVxMidiSync(QObject *owner = nullptr);
   // Stops and closes an open timer before releasing the notifier.

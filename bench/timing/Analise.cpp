@@ -13,6 +13,27 @@ double percentil(std::vector<double> amostra, double q) {
   return amostra[std::clamp<std::size_t>(rank, 1, amostra.size()) - 1];
 }
 
+double inclinacaoRobusta(const std::vector<double> &x, const std::vector<double> &y,
+                         std::size_t bloco) {
+  std::vector<std::pair<double, double>> medianas;
+  for (std::size_t inicio = 0; bloco > 0 && inicio + bloco <= std::min(x.size(), y.size());
+       inicio += bloco) {
+    const auto parte = [&](const std::vector<double> &v) {
+      return percentil(std::vector<double>(v.begin() + std::ptrdiff_t(inicio),
+                                           v.begin() + std::ptrdiff_t(inicio + bloco)),
+                       0.5);
+    };
+    medianas.emplace_back(parte(x), parte(y));
+  }
+  std::vector<double> inclinacoes;
+  for (std::size_t i = 0; i < medianas.size(); ++i)
+    for (std::size_t j = i + 1; j < medianas.size(); ++j)
+      if (medianas[j].first != medianas[i].first)
+        inclinacoes.push_back((medianas[j].second - medianas[i].second) /
+                              (medianas[j].first - medianas[i].first));
+  return percentil(std::move(inclinacoes), 0.5);
+}
+
 Erros comparar(const std::vector<double> &tocadosNs, const std::vector<int64_t> &ideaisNs) {
   Erros e;
   e.esperados = ideaisNs.size();
@@ -27,18 +48,14 @@ Erros comparar(const std::vector<double> &tocadosNs, const std::vector<int64_t> 
   e.p50 = percentil(alinhados, 0.5);
   e.p99 = percentil(alinhados, 0.99);
   e.max = percentil(alinhados, 1.0);
-  // Least squares of error against ideal time.
-  double sx = 0, sy = 0, sxx = 0, sxy = 0;
-  for (std::size_t k = 0; k < n; ++k) {
-    const double x = double(ideaisNs[k]) / 1e9;
-    sx += x;
-    sy += erros[k];
-    sxx += x * x;
-    sxy += x * erros[k];
-  }
-  const double dn = double(n);
-  const double inclinacao = (dn * sxy - sx * sy) / (dn * sxx - sx * sx);  // ns per s
-  const double origem = (sy - inclinacao * sx) / dn;
+  // A robust line of error against ideal time: ten blocks, or blocks of 5 notes at least.
+  std::vector<double> x(n);
+  for (std::size_t k = 0; k < n; ++k) x[k] = double(ideaisNs[k]) / 1e9;
+  double inclinacao = inclinacaoRobusta(x, erros, std::max<std::size_t>(n / 10, 5));  // ns/s
+  if (std::isnan(inclinacao)) inclinacao = 0;
+  std::vector<double> origens(n);
+  for (std::size_t k = 0; k < n; ++k) origens[k] = erros[k] - inclinacao * x[k];
+  const double origem = percentil(origens, 0.5);
   e.derivaPpm = inclinacao / 1e3;
   std::vector<double> residuos(n);
   for (std::size_t k = 0; k < n; ++k)

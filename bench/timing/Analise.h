@@ -18,11 +18,19 @@ struct Erros {
   // |error| in ms, aligned on the first note (a constant latency does not count).
   double p50 = 0, p99 = 0, max = 0;
   // The same once a straight line is fitted out (a clock running at a slightly other rate,
-  // and the constant latency); the line's slope in parts per million.
+  // and the constant latency); the line's slope in parts per million. The line is robust
+  // (inclinacaoRobusta): a stall that moves a few notes does not tilt it.
   double ajusteP50 = 0, ajusteP99 = 0, ajusteMax = 0, derivaPpm = 0;
   // The constant latency: the median of played minus ideal, in ms.
   double latenciaMs = 0;
 };
+
+// The slope of y against x through the medians of blocks of bloco consecutive points: the
+// median of the slopes between every two blocks (Theil and Sen). A stall of the host moves a
+// few points by milliseconds, which tilts a least-squares line but neither a block's median
+// nor the median of the slopes. NAN with fewer than two blocks.
+double inclinacaoRobusta(const std::vector<double> &x, const std::vector<double> &y,
+                         std::size_t bloco);
 
 // Compares played times (ns, any origin) with the ideal ones (ns from the file's start), in
 // order: played[k] is the k-th note heard.

@@ -105,12 +105,16 @@ TEST_F(TempoReal, BeatsQueuedWhenPlaybackStopsOrPausesAreNeitherPlayedNorShown) 
     // ends where the queued beats would have taken playback.
     std::this_thread::sleep_for(30ms);
     seq.marcarLoop();
-    const int posicao = seq.getPosicao();
-    const std::size_t acesas = kit.acesas.size();
+    const int antes = seq.getPosicao();
     if (pausa)
       seq.pausar(true);
     else
       seq.interromper();
+    // Back to the first tick not yet heard: at most the ticks within the output latency.
+    const int posicao = seq.getPosicao();
+    EXPECT_LE(posicao, antes);
+    EXPECT_GE(posicao, antes - static_cast<int>(TVxMidiSync::OutputLatencyNs / 3'906'250) - 1);
+    const std::size_t acesas = kit.acesas.size();
     waitFor([] { return false; }, 100ms);
     EXPECT_EQ(seq.getPosicao(), posicao) << "the position moved or the loop wrapped";
     EXPECT_EQ(kit.acesas.size(), acesas) << "a queued beat lit the kit after the stop";
@@ -198,41 +202,90 @@ TEST_F(TempoReal, AFileTempoFarTooFastIsHeldToWhatTheWindowCanKeepUpWith) {
   EXPECT_LT(posicao, 4 * 1024);
 }
 
-// A groove into a JACK MIDI port while the window's thread is held 3 ms inside every beat's
-// handling: each note still arrives one constant delay after its beat's ideal time, in order.
-// The bound is loose (how close, sample-exact, is a figure of bench/); a server that ran
-// cycles late, or a host that held the thread past the output's latency, spoils a run, which
-// is then played again, up to five times.
-TEST_F(TempoReal, NotesLeaveAtTheirBeatsIdealTimesHoweverLongTheBeatsTakeToHandle) {
-  kovrinta::test::JackServer server;
-  KOVRINTA_REQUIRE_JACK(server);
-  kovrinta::test::JackTestClient captura("capture", true, false);
-  ASSERT_TRUE(captura.ready());
-  SaidaMIDI &saida = SaidaMIDI::instancia();
-  const QStringList dispositivos = saida.listarDispositivos();
-  const int porta = static_cast<int>(dispositivos.indexOf("JACK capture:in"));
-  ASSERT_GE(porta, 0);
-  ASSERT_TRUE(saida.abrirDispositivo(porta));
+int64_t agoraNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
+// The song's note-ons that reached a capture port since index desde.
+std::vector<kovrinta::test::JackTestClient::Received> notasRecebidas(
+    const kovrinta::test::JackTestClient &captura, std::size_t desde) {
+  std::vector<kovrinta::test::JackTestClient::Received> notas;
+  const auto recebido = captura.receivedWithFrames();
+  for (std::size_t i = desde; i < recebido.size(); ++i)
+    if (recebido[i].bytes.size() == 3 && recebido[i].bytes[0] == 0x99 && recebido[i].bytes[2] != 0)
+      notas.push_back(recebido[i]);
+  return notas;
+}
+
+// The sequencer playing into a JACK MIDI port of a capture client on a private server.
+class TempoRealJack : public TempoReal {
+ protected:
+  void SetUp() override {
+    TempoReal::SetUp();
+    KOVRINTA_REQUIRE_JACK(server);
+    ASSERT_TRUE(captura.ready());
+    const int porta = static_cast<int>(saida.listarDispositivos().indexOf("JACK capture:in"));
+    ASSERT_GE(porta, 0);
+    ASSERT_TRUE(saida.abrirDispositivo(porta));
+  }
+  void TearDown() override {
+    TempoReal::TearDown();
+    saida.getSaida().Close();
+  }
+
+  // A note-on every passo ticks from tick 0 to ultimo, of velocity 1 + tick / passo.
+  static void notasNumeradas(int passo, int ultimo) {
+    auto *m = new Musica;
+    auto *bateria = new Trilha;
+    for (int tick = 0; tick <= ultimo; tick += passo)
+      bateria->adicionarEvento(new EventoNoteOn(tick, 9, 42, 1 + tick / passo));
+    m->adicionarTrilha(bateria);
+    GerenciadorMusica::instancia().setMusicaAtual(m);
+  }
+
+  // A jump as the window makes it, between two beats: the output silenced, the kit cleared,
+  // then the sequencer told. Answers when it was done.
+  int64_t saltar(int posicao) {
+    saida.silenciar();
+    saida.resetarControladores();
+    seq.getAgendaKit().apagarTudo();
+    seq.setPosicao(posicao);
+    return agoraNs();
+  }
+
+  // Up to two periods of the port pass between a put and its arrival, and a host may wake the
+  // capture a little late; a note handed ahead and not dropped comes up to the latency later.
+  int64_t margemNs() const {
+    return 2'000'000'000LL * captura.period() / captura.sampleRate() + 5'000'000;
+  }
+
+  kovrinta::test::JackServer server;
+  kovrinta::test::JackTestClient captura{"capture", true, false};
+  SaidaMIDI &saida = SaidaMIDI::instancia();
+};
+
+// A groove into a JACK MIDI port while the window's thread is blocked 20 ms once a second,
+// inside the very beat that carries a note: each note still arrives the output latency after
+// its beat's ideal time (plus the port's period), in order, and none is counted late. The
+// bound is loose (how close, sample-exact, is a figure of bench/); a server that ran cycles
+// late, or a host that held the thread past the latency, spoils a run, which is then played
+// again, up to five times.
+TEST_F(TempoRealJack, AStalledWindowMovesNoNote) {
   // A hit every 16 ticks (a sixteenth note, 62.5 ms at 120 BPM) for eight bars.
   constexpr int kNotas = 64;
-  auto *m = new Musica;
-  auto *bateria = new Trilha;
-  for (int i = 0; i < kNotas; ++i) {
-    bateria->adicionarEvento(new EventoNoteOn(16 * i, 9, 42, 1 + i));
-    bateria->adicionarEvento(new EventoNoteOff(16 * i + 4, 9, 42));
-  }
-  m->adicionarTrilha(bateria);
-  GerenciadorMusica::instancia().setMusicaAtual(m);
-
+  notasNumeradas(16, 16 * (kNotas - 1));
   TVxMidiSync &sync = *seq.getSincronismo();
   auto tratar = sync.OnMidiBeat;
   std::vector<int64_t> ideais;  // of the beats that carry a note-on
   sync.OnMidiBeat = [&](QObject *sender) {
     if (seq.getPosicao() % 16 == 0) ideais.push_back(sync.BeatIdealNs());
-    std::this_thread::sleep_for(3ms);
+    if (seq.getPosicao() % 128 == 0) std::this_thread::sleep_for(20ms);
     tratar(sender);
   };
+  const double latencia = TVxMidiSync::OutputLatencyNs / 1e6;
+  const double periodo = captura.period() * 1e3 / captura.sampleRate();
   std::string falha;
   bool atrasadas = false;
   for (int tentativa = 1; tentativa <= 5; ++tentativa) {
@@ -242,16 +295,12 @@ TEST_F(TempoReal, NotesLeaveAtTheirBeatsIdealTimesHoweverLongTheBeatsTakeToHandl
     seq.parar();
     seq.tocar();
     const bool acabou = waitFor([&] { return seq.getPosicao() > 16 * kNotas; }, 20s);
-    seq.parar();
     waitFor([] { return false; }, 100ms);
+    seq.parar();
     ASSERT_TRUE(acabou);
-    std::vector<kovrinta::test::JackTestClient::Received> notas;
-    const auto recebido = captura.receivedWithFrames();
-    for (std::size_t i = antes; i < recebido.size(); ++i)
-      if (recebido[i].bytes.size() == 3 && recebido[i].bytes[0] == 0x99 &&
-          recebido[i].bytes[2] != 0)
-        notas.push_back(recebido[i]);
-    falha.clear();
+    const auto notas = notasRecebidas(captura, antes);
+    atrasadas = saida.getSaida().LateMessages() != atrasadasAntes;
+    falha = atrasadas ? "messages were counted late" : "";
     if (notas.size() != kNotas || ideais.size() < kNotas) {
       falha = std::to_string(notas.size()) + " of " + std::to_string(kNotas) + " notes arrived";
     } else {
@@ -262,34 +311,122 @@ TEST_F(TempoReal, NotesLeaveAtTheirBeatsIdealTimesHoweverLongTheBeatsTakeToHandl
       for (int i = 0; i < kNotas; ++i) {
         if (notas[i].bytes[2] != 1 + i) falha = "note " + std::to_string(i) + " out of order";
         atrasos.push_back((notas[i].wallNs - ideais[i]) / 1e6);
-        atrasosQuadros.push_back(double(notas[i].frame) * 1e3 / 48000.0 - ideais[i] / 1e6);
+        atrasosQuadros.push_back(double(notas[i].frame) * 1e3 / captura.sampleRate() -
+                                 ideais[i] / 1e6);
       }
-      const auto mediana = [](std::vector<double> v) {
-        std::sort(v.begin(), v.end());
-        return v[v.size() / 2];
-      };
-      const double atraso = mediana(atrasos);
-      const double atrasoQuadros = mediana(atrasosQuadros);
-      // The stamp is the ideal time plus 6 ms; the port writes it one period later.
-      if (atraso < 6.0 || atraso > 6.0 + 2 * 2.67 + 2)
+      std::vector<double> ordenados = atrasos;
+      std::sort(ordenados.begin(), ordenados.end());
+      const double atraso = ordenados[ordenados.size() / 2];
+      std::sort(atrasosQuadros.begin(), atrasosQuadros.end());
+      const double atrasoQuadros = atrasosQuadros[atrasosQuadros.size() / 2];
+      // The stamp is the ideal time plus the latency; the port writes it one period later.
+      if (atraso < latencia || atraso > latencia + 2 * periodo + 2)
         falha = "the notes arrive " + std::to_string(atraso) + " ms after their beats";
-      for (int i = 0; i < kNotas && falha.empty(); ++i)
-        if (std::fabs(atrasos[i] - atraso) > 2.0 &&
-            std::fabs(atrasosQuadros[i] - atrasoQuadros) > 2.0)
+      for (int i = 0; i < kNotas && falha.empty(); ++i) {
+        const double quadros =
+            double(notas[i].frame) * 1e3 / captura.sampleRate() - ideais[i] / 1e6;
+        if (std::fabs(atrasos[i] - atraso) > 2.0 && std::fabs(quadros - atrasoQuadros) > 2.0)
           falha = "note " + std::to_string(i) + " arrived " + std::to_string(atrasos[i]) +
                   " ms after its beat, the others " + std::to_string(atraso) + " ms";
+      }
     }
-    // An xrun, or a stall of the host that wakes the capture late, moves a note's arrival;
-    // a fault of the timing moves them in every attempt. A host that held the thread past
-    // the output's latency (the output counted messages late) measured nothing.
-    atrasadas = saida.getSaida().LateMessages() != atrasadasAntes;
     if (falha.empty()) break;
   }
   sync.OnMidiBeat = tratar;
-  saida.getSaida().Close();
-  if (!falha.empty() && atrasadas)
-    GTEST_SKIP() << "the host held the thread past the latency in every run: " << falha;
+  if (!falha.empty() && atrasadas && captura.xruns() > 0)
+    GTEST_SKIP() << "the server ran late in every run: " << falha;
   EXPECT_EQ(falha, "");
+}
+
+// Stop, pause and a seek take effect when the user acts, not when what was handed ahead has
+// played: no note of the old position arrives after them. A loop wraps on its end's bar line
+// and nothing past it is ever heard.
+TEST_F(TempoRealJack, NothingHandedAheadSoundsAfterStopPauseOrSeek) {
+  notasNumeradas(4, 4 * 120);  // a note every 4 ticks (31 ms at 120 BPM), velocities 1..121
+  for (const char *acao : {"stop", "pause", "seek"}) {
+    SCOPED_TRACE(acao);
+    seq.parar();
+    const std::size_t antes = captura.receivedWithFrames().size();
+    seq.tocar();
+    ASSERT_TRUE(waitFor([&] { return seq.getPosicao() >= 40; }));
+    int64_t feito = 0;
+    if (std::string(acao) == "seek") {
+      feito = saltar(400);  // velocity 101 on
+      waitFor([&] { return seq.getPosicao() >= 420; });
+      seq.parar();
+      saida.silenciar();
+    } else {
+      if (std::string(acao) == "stop")
+        seq.parar();
+      else
+        seq.pausar(true);
+      saida.silenciar();
+      feito = agoraNs();
+    }
+    waitFor([] { return false; }, 150ms);
+    const auto notas = notasRecebidas(captura, antes);
+    ASSERT_FALSE(notas.empty());
+    for (const auto &nota : notas)
+      if (nota.wallNs > feito + margemNs()) {
+        EXPECT_GE(nota.bytes[2], std::string(acao) == "seek" ? 101 : 200)
+            << "a note of tick " << 4 * (nota.bytes[2] - 1) << " came "
+            << (nota.wallNs - feito) / 1e6 << " ms after";
+      }
+  }
+}
+
+TEST_F(TempoRealJack, ALoopWrapPlaysNothingPastItsEnd) {
+  notasNumeradas(8, 1000);
+  seq.restaurarLoop(128, 256, true);  // velocities 17 .. 32
+  const std::size_t antes = captura.receivedWithFrames().size();
+  seq.tocar();
+  ASSERT_TRUE(waitFor([&] { return seq.getPassesLoop() >= 3; }, 10s));
+  seq.parar();
+  saida.silenciar();
+  waitFor([] { return false; }, 100ms);
+  const auto notas = notasRecebidas(captura, antes);
+  ASSERT_GE(notas.size(), 48u);
+  for (std::size_t i = 1; i < notas.size(); ++i) {
+    const int anterior = notas[i - 1].bytes[2];
+    const int nota = notas[i].bytes[2];
+    EXPECT_TRUE(nota == anterior + 1 || (anterior == 32 && nota == 17))
+        << "velocity " << nota << " after " << anterior;
+  }
+}
+
+// The kit's picture of a beat changes when the beat's messages are due, never before: a
+// light shows at its beat's ideal time plus the output latency, on the real timer.
+TEST_F(TempoReal, TheKitLightsWhenItsBeatSounds) {
+  musica(400);
+  TVxMidiSync &sync = *seq.getSincronismo();
+  auto tratar = sync.OnMidiBeat;
+  std::vector<int64_t> ideais;
+  sync.OnMidiBeat = [&](QObject *sender) {
+    ideais.push_back(sync.BeatIdealNs());
+    tratar(sender);
+  };
+  std::vector<int64_t> acesas;
+  struct Relogio : Instrumento {
+    std::vector<int64_t> *momentos;
+    void acender(int) override { momentos->push_back(agoraNs()); }
+  } relogio;
+  relogio.momentos = &acesas;
+  ArquivoConfiguracao::instancia().instrumentoParaTestes(&relogio);
+  seq.tocar();
+  waitFor([&] { return acesas.size() >= 200; }, 10s);
+  seq.parar();
+  sync.OnMidiBeat = tratar;
+  ASSERT_GE(acesas.size(), 200u);
+  int tarde = 0;
+  for (std::size_t i = 0; i < acesas.size(); ++i) {
+    const int64_t devido = ideais.at(i) + TVxMidiSync::OutputLatencyNs;
+    ASSERT_GE(acesas[i], devido) << "beat " << i << " lit before its sound";
+    if (acesas[i] - devido > 8'000'000) ++tarde;
+  }
+  // A loaded host wakes a timer late now and then; a kit lit when its beat is handled is early
+  // on every beat, one lit on a later beat late on all.
+  EXPECT_LT(tarde, static_cast<int>(acesas.size() / 2))
+      << "of " << acesas.size() << " beats lit more than 8 ms after the sound";
 }
 
 }  // namespace

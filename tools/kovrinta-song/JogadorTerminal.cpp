@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "TVxMidiOut.h"
+#include "TVxMidiStamp.h"
 #include "TVxMidiSync.h"
 #include "config/ArquivoConfiguracao.h"
 #include "entrada/KitEletronico.h"
@@ -227,11 +228,23 @@ void JogadorTerminal::interrompido() {
   terminar(130);
 }
 
+// At the song's end (inside its last beat) the beat's messages are still on their way: the
+// device is silenced once their moment has passed, as closing it sooner would drop them.
 void JogadorTerminal::terminar(int status) {
-  gravarRegistro();
-  SaidaMIDI &saida = SaidaMIDI::instancia();
   Sequenciador::instancia().parar();
-  saida.silenciar();
-  saida.resetarControladores();
-  QCoreApplication::exit(status);
+  const auto sair = [this, status] {
+    SaidaMIDI &saida = SaidaMIDI::instancia();
+    saida.silenciar();
+    saida.resetarControladores();
+    gravarRegistro();
+    QCoreApplication::exit(status);
+  };
+  const int64_t espera =
+      TVxMidiStamp::current() - std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                    std::chrono::steady_clock::now().time_since_epoch())
+                                    .count();
+  if (TVxMidiStamp::current() == 0 || espera <= 0)
+    sair();
+  else
+    QTimer::singleShot(static_cast<int>(espera / 1'000'000) + 2, this, sair);
 }
