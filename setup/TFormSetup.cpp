@@ -13,6 +13,7 @@
 #include "config/ArquivoConfiguracao.h"
 #include "config/GerenciadorIdiomas.h"
 #include "midi/SaidaMIDI.h"
+#include "playback/Sequenciador.h"
 #include "setup/Fontes.h"
 #include "setup/TformAssistenteConfiguracaoDriver.h"
 #include "song/GerenciadorMusica.h"
@@ -255,8 +256,8 @@ void TFormSetup::CheckBoxClick(int tag, bool marcada) {
     if (const Musica *musica = gerenciador.getMusicaAtual();
         musica && tag < musica->getNumTrilhas()) {
       gerenciador.silenciarTrilha(tag);
-      if (musica->getTrilha(tag).isBateria())
-        if (Instrumento *instrumento = configuracao.getInstrumento()) instrumento->apagarTudo();
+      // Lights of the track still waiting for their beat's sound go too.
+      if (musica->getTrilha(tag).isBateria()) Sequenciador::instancia().getAgendaKit().apagarTudo();
     }
     if (CheckBoxSel->isChecked()) {
       tratarCliques = false;
