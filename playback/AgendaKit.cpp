@@ -54,6 +54,8 @@ void AgendaKit::descartar() {
 // A request behind others waits for them, so the picture keeps the order of the beats even
 // when one of them came too late for its stamp.
 void AgendaKit::pedir(Acao acao, int nota) {
+  // Without a picture (the terminal player) nothing waits.
+  if (!ArquivoConfiguracao::instancia().getInstrumento()) return;
   const int64_t devido = TVxMidiStamp::current();
   if (fila.empty() && devido <= agoraNs()) {
     mostrar({devido, acao, nota});

@@ -375,6 +375,30 @@ TEST_F(TempoRealJack, NothingHandedAheadSoundsAfterStopPauseOrSeek) {
   }
 }
 
+// A pause drops the notes handed ahead, and resuming plays them: across three pauses every
+// note is heard once, none skipped, none twice.
+TEST_F(TempoRealJack, AfterAPauseTheFirstNoteNotYetHeardPlays) {
+  notasNumeradas(4, 4 * 120);
+  const std::size_t antes = captura.receivedWithFrames().size();
+  seq.tocar();
+  for (int posicao : {40, 120, 200}) {
+    ASSERT_TRUE(waitFor([&] { return seq.getPosicao() >= posicao; }));
+    seq.pausar(true);
+    saida.silenciar();
+    waitFor([] { return false; }, 100ms);
+    seq.pausar(false);
+  }
+  ASSERT_TRUE(waitFor([&] { return seq.getPosicao() >= 280; }));
+  seq.parar();
+  saida.silenciar();
+  waitFor([] { return false; }, 100ms);
+  const auto notas = notasRecebidas(captura, antes);
+  ASSERT_GE(notas.size(), 60u);
+  for (std::size_t i = 0; i < notas.size(); ++i)
+    ASSERT_EQ(notas[i].bytes[2], i + 1)
+        << "the note of tick " << 4 * i << " was skipped or doubled";
+}
+
 TEST_F(TempoRealJack, ALoopWrapPlaysNothingPastItsEnd) {
   notasNumeradas(8, 1000);
   seq.restaurarLoop(128, 256, true);  // velocities 17 .. 32
