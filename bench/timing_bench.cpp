@@ -325,6 +325,16 @@ void imprimir(const std::string &nome, const std::vector<Medida> &medidas, bool 
     std::printf("  [goal fit p99 <= %.2f%s: %s]", meta, quadros ? ", max <= 0.20" : "",
                 mediana(fp99) <= meta && (!quadros || mediana(fmx) <= 0.2) ? "met" : "missed");
   std::printf("  xruns %llu\n", static_cast<unsigned long long>(xruns));
+  // Every sitting's own figures, so that a goal met by the median can be told from one met
+  // by each; x marks a run with xruns, - one that found not every note.
+  std::printf("  %-34s", "  each run: fit p99/max");
+  for (const Medida &m : medidas) {
+    const Erros &e = quadros ? m.quadros : m.relogio;
+    std::printf(" %.3f/%.3f%s", e.ajusteP99, e.ajusteMax, !m.ok ? "-" : m.xruns > 0 ? "x" : "");
+    if (!std::isnan(m.kitP99)) std::printf(" (kit %.2f/%.2f)", m.kitP99, m.kitMax);
+    if (m.atrasadas > 0) std::printf(" (late %ld)", m.atrasadas);
+  }
+  std::printf("\n");
 }
 
 void cabecalho(const char *titulo, const char *linhaDoTempo) {

@@ -180,6 +180,10 @@ int main(int argc, char **argv) {
   }
   ArquivoConfiguracao::instancia().setDriver(dispositivo);
   ArquivoConfiguracao::instancia().setVolume(100);
+  // The song from its first tick: a count-in's clicks would be other sounds than the song's.
+  AjustesPratica pratica;
+  pratica.contagem = 0;
+  ArquivoConfiguracao::instancia().setAjustesPratica(pratica);
 
   TFormSetup setup;
   FormSetup = &setup;
