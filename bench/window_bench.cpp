@@ -115,6 +115,17 @@ void imprimir(const char *nome, std::vector<int64_t> valores) {
               em(0), em(0.5), em(0.99), static_cast<double>(valores.back()) / 1e6);
 }
 
+// Keeps the window's thread busy for milissegundos every intervalo milliseconds.
+void ocuparACada(QTimer &relogio, int milissegundos, int intervalo) {
+  relogio.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&relogio, &QTimer::timeout, [milissegundos] {
+    const auto fim = std::chrono::steady_clock::now() + std::chrono::milliseconds(milissegundos);
+    while (std::chrono::steady_clock::now() < fim) {
+    }
+  });
+  relogio.start(intervalo);
+}
+
 int uso() {
   std::fprintf(stderr,
                "usage: window_bench [--device N] [--busy MS] [--stall MS] [--seconds S] "
@@ -214,27 +225,9 @@ int main(int argc, char **argv) {
     if (tocou && janela.getEstado() == EstadoPlayer::Parado) QCoreApplication::exit(0);
   });
   vigia.start(20);
-  QTimer carga;
-  if (ocupado > 0) {
-    carga.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&carga, &QTimer::timeout, [ocupado] {
-      const auto fim = std::chrono::steady_clock::now() + std::chrono::milliseconds(ocupado);
-      while (std::chrono::steady_clock::now() < fim) {
-      }
-    });
-    carga.start(16);
-  }
-
-  QTimer trava;
-  if (travado > 0) {
-    trava.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&trava, &QTimer::timeout, [travado] {
-      const auto fim = std::chrono::steady_clock::now() + std::chrono::milliseconds(travado);
-      while (std::chrono::steady_clock::now() < fim) {
-      }
-    });
-    trava.start(1000);
-  }
+  QTimer carga, trava;
+  if (ocupado > 0) ocuparACada(carga, ocupado, 16);
+  if (travado > 0) ocuparACada(trava, travado, 1000);
 
   if (segundos > 0) QTimer::singleShot(segundos * 1000, [] { QCoreApplication::exit(0); });
 

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <exception>
 
+#include "TVxMidiStamp.h"
 #include "config/ArquivoConfiguracao.h"
 #include "midi/SaidaMIDI.h"
 #include "ui/Instrumento.h"
@@ -22,12 +23,6 @@ constexpr qint64 tempoAcesoMs = 120;
 constexpr int notaChimbalFechado = 42;
 constexpr int notaChimbalAberto = 46;
 constexpr int canalBateria = 9;
-
-int64_t agoraNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
 
 // What the library needs to play and judge the hits: each note's sound, the hi-hat notes the
 // pedal turns, the thresholds.
@@ -206,7 +201,7 @@ void KitEletronico::receber(const VxMidiEvent &evento) {
     if (!impl->apagador.isActive()) impl->apagador.start();
   }
   if (aoGolpe) {
-    const int64_t chegada = impl->entrada ? impl->entrada->LastEventNs() : agoraNs();
+    const int64_t chegada = impl->entrada ? impl->entrada->LastEventNs() : TVxMidiStamp::agora();
     aoGolpe({nota, evento.data2, peca, static_cast<long long>(chegada)});
   }
 }

@@ -1,21 +1,10 @@
 #include "playback/AgendaKit.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include "TVxMidiStamp.h"
 #include "config/ArquivoConfiguracao.h"
 #include "ui/Instrumento.h"
-
-namespace {
-
-int64_t agoraNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-}  // namespace
 
 AgendaKit::AgendaKit() {
   relogio.setSingleShot(true);
@@ -41,12 +30,7 @@ void AgendaKit::apagarTudo() {
 
 void AgendaKit::descartar() {
   if (TVxMidiStamp::current() != 0) return;
-  const int64_t agora = agoraNs();
-  while (!fila.empty() && fila.front().devidoNs <= agora) {
-    const Pedido pedido = fila.front();
-    fila.pop_front();
-    mostrar(pedido);
-  }
+  mostrarVencidos(TVxMidiStamp::agora());
   fila.clear();
   relogio.stop();
 }
@@ -57,7 +41,7 @@ void AgendaKit::pedir(Acao acao, int nota) {
   // Without a picture (the terminal player) nothing waits.
   if (!ArquivoConfiguracao::instancia().getInstrumento()) return;
   const int64_t devido = TVxMidiStamp::current();
-  if (fila.empty() && devido <= agoraNs()) {
+  if (fila.empty() && devido <= TVxMidiStamp::agora()) {
     mostrar({devido, acao, nota});
     return;
   }
@@ -83,13 +67,17 @@ void AgendaKit::mostrar(const Pedido &pedido) {
   momento = 0;
 }
 
-void AgendaKit::mostrarDevidos() {
-  const int64_t agora = agoraNs();
+void AgendaKit::mostrarVencidos(int64_t agora) {
   while (!fila.empty() && fila.front().devidoNs <= agora) {
     const Pedido pedido = fila.front();
     fila.pop_front();
     mostrar(pedido);
   }
+}
+
+void AgendaKit::mostrarDevidos() {
+  const int64_t agora = TVxMidiStamp::agora();
+  mostrarVencidos(agora);
   if (fila.empty()) return;
   // The toolkit's timers count whole milliseconds: round up, never show a light early.
   const int64_t espera = fila.front().devidoNs - agora;

@@ -25,8 +25,6 @@ class AgendaKit : public QObject {
   // put now, and nothing is dropped.
   void descartar();
 
-  // How many lights wait for their moment.
-  std::size_t pendentes() const { return fila.size(); }
   // The moment the light being shown was due, on the monotonic clock; 0 when it is shown at
   // once. For measuring how the picture follows the sound.
   int64_t getMomento() const { return momento; }
@@ -41,6 +39,8 @@ class AgendaKit : public QObject {
 
   void pedir(Acao acao, int nota);
   void mostrar(const Pedido &pedido);
+  // Shows, in order, every light due by agora.
+  void mostrarVencidos(int64_t agora);
   // Shows every light whose moment has come and waits for the next.
   void mostrarDevidos();
 

@@ -1,7 +1,6 @@
 #include "playback/Sequenciador.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <numeric>
@@ -23,12 +22,6 @@ constexpr int trilhasComChave = 16;
 constexpr uint32_t microssegundosPorTickA1Bpm = 937'500;
 constexpr int ticksPorSemiminima = 64;
 constexpr int bpmMaximo = 60'000'000 / Sequenciador::microssegundosMinimos;
-
-int64_t agoraNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
 
 }  // namespace
 
@@ -68,7 +61,7 @@ void Sequenciador::interromper() {
   if (sincronismo->IsRunning()) sincronismo->Stop();
   agendaKit.descartar();
   if (TVxMidiStamp::current() != 0) return;
-  const int64_t agora = agoraNs();
+  const int64_t agora = TVxMidiStamp::agora();
   for (const TickAdiante &tick : ticksAdiante) {
     if (tick.devidoNs > agora) {
       posicao = tick.posicao;
@@ -280,7 +273,7 @@ void Sequenciador::processarContagem() {
 void Sequenciador::lembrarAdiante() {
   const int64_t devido = TVxMidiStamp::current();
   if (devido == 0) return;
-  const int64_t agora = agoraNs();
+  const int64_t agora = TVxMidiStamp::agora();
   while (!ticksAdiante.empty() && ticksAdiante.front().devidoNs <= agora) ticksAdiante.pop_front();
   if (devido > agora) ticksAdiante.push_back({posicao, devido});
 }

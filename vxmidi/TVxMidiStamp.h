@@ -4,12 +4,19 @@
 // Outside a beat messages leave at once. User-interface thread only.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 class TVxMidiStamp {
  public:
   // Nanoseconds on the monotonic clock, or 0 when messages leave at once.
   static int64_t current() { return current_; }
+  // Now on the clock stamps are given on, in nanoseconds.
+  static int64_t agora() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  }
 
   // Stamps the messages put while it lives; the previous stamp comes back when it ends.
   class Scope {

@@ -73,9 +73,7 @@ int JogadorTerminal::tocar(int dispositivo, const QString &arquivo) {
     batidas.reserve(1 << 20);
     auto tratar = sync.OnMidiBeat;
     sync.OnMidiBeat = [this, &sync, tratar](QObject *sender) {
-      const int64_t agora = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                std::chrono::steady_clock::now().time_since_epoch())
-                                .count();
+      const int64_t agora = TVxMidiStamp::agora();
       batidas.emplace_back(sync.BeatIdealNs(), agora);
       tratar(sender);
     };
@@ -124,9 +122,7 @@ bool JogadorTerminal::abrirSaida(int dispositivo) {
   }
   kit->aoGolpe = [](const KitEletronico::Golpe &golpe) {
     const char *peca = golpe.peca == PecaBateria::nenhuma ? "-" : descricaoPeca(golpe.peca).chave;
-    const auto tratado = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                             std::chrono::steady_clock::now().time_since_epoch())
-                             .count();
+    const auto tratado = TVxMidiStamp::agora();
     std::printf("hit ns=%lld handled=%lld note=%d velocity=%d piece=%s\n", golpe.chegadaNs,
                 static_cast<long long>(tratado), golpe.nota, golpe.velocidade, peca);
     std::fflush(stdout);
@@ -154,25 +150,24 @@ int JogadorTerminal::ouvir(int dispositivo, double segundos) {
 }
 
 void JogadorTerminal::ocuparInterface() {
-  carga = std::make_unique<QTimer>();
-  carga->setTimerType(Qt::PreciseTimer);
-  connect(carga.get(), &QTimer::timeout, this, [] {
-    const auto fim = std::chrono::steady_clock::now() + std::chrono::milliseconds(2);
-    while (std::chrono::steady_clock::now() < fim) {
-    }
-  });
-  carga->start(16);
+  carga = ocuparACada(2, 16);
 }
 
 void JogadorTerminal::travarInterface(int milissegundos) {
-  trava = std::make_unique<QTimer>();
-  trava->setTimerType(Qt::PreciseTimer);
-  connect(trava.get(), &QTimer::timeout, this, [milissegundos] {
+  trava = ocuparACada(milissegundos, 1000);
+}
+
+// Keeps the event loop busy for milissegundos every intervalo milliseconds.
+std::unique_ptr<QTimer> JogadorTerminal::ocuparACada(int milissegundos, int intervalo) {
+  auto relogio = std::make_unique<QTimer>();
+  relogio->setTimerType(Qt::PreciseTimer);
+  connect(relogio.get(), &QTimer::timeout, this, [milissegundos] {
     const auto fim = std::chrono::steady_clock::now() + std::chrono::milliseconds(milissegundos);
     while (std::chrono::steady_clock::now() < fim) {
     }
   });
-  trava->start(1000);
+  relogio->start(intervalo);
+  return relogio;
 }
 
 void JogadorTerminal::registrarBatidas(const QString &arquivo) {
@@ -239,10 +234,7 @@ void JogadorTerminal::terminar(int status) {
     gravarRegistro();
     QCoreApplication::exit(status);
   };
-  const int64_t espera =
-      TVxMidiStamp::current() - std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                    std::chrono::steady_clock::now().time_since_epoch())
-                                    .count();
+  const int64_t espera = TVxMidiStamp::current() - TVxMidiStamp::agora();
   if (TVxMidiStamp::current() == 0 || espera <= 0)
     sair();
   else

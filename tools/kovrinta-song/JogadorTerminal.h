@@ -59,6 +59,7 @@ class JogadorTerminal : public QObject, public VisorReproducao {
 
   void gravarRegistro();
   bool abrirSaida(int dispositivo);
+  std::unique_ptr<QTimer> ocuparACada(int milissegundos, int intervalo);
 
   std::unique_ptr<KitEletronico> kit;
   QString nomeEntrada;
