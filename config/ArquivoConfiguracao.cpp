@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "config/LeitorIni.h"
+#include "config/SecaoJulgamento.h"
 #include "config/SecaoPratica.h"
 #include "config/TextoCodificado.h"
 #include "config/ValoresIni.h"
@@ -157,6 +158,7 @@ void ArquivoConfiguracao::ler(const QString &caminho) {
   const LeitorIni ini(texto);
   ajustesEntrada = lerAjustesEntrada(ini);
   ajustesPratica = secaoPratica::lerAjustes(ini);
+  ajustesJulgamento = secaoJulgamento::lerAjustes(ini);
   memoriaMusicas = secaoPratica::lerMemoria(ini);
 
   auto falhou = [this] {
@@ -189,6 +191,8 @@ void ArquivoConfiguracao::salvar() {
     // A kit never set up leaves the file as it was before the section existed.
     if (ajustesEntrada != AjustesEntrada{}) texto += linhasEntrada(ajustesEntrada);
     if (ajustesPratica != AjustesPratica{}) texto += secaoPratica::linhasAjustes(ajustesPratica);
+    if (ajustesJulgamento != AjustesJulgamento{})
+      texto += secaoJulgamento::linhasAjustes(ajustesJulgamento);
     texto += secaoPratica::linhasMemoria(memoriaMusicas);
     const QByteArray conteudo = texto.toUtf8();
     // QSaveFile writes a temporary file in the same folder and renames it over the old one

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "entrada/AjustesEntrada.h"
+#include "julgamento/AjustesJulgamento.h"
 #include "pratica/AjustesPratica.h"
 #include "pratica/MemoriaMusicas.h"
 #include "ui/Instrumento.h"
@@ -33,7 +34,8 @@ class ArquivoConfiguracao {
   // The single instance; the first call reads the file (or takes the defaults) and never
   // fails. Needs the application object. User-interface thread.
   static ArquivoConfiguracao &instancia();
-  // Makes the next instancia() use local; for tests.
+  // Makes the next instancia() use local: a tool that works with the player's settings, and
+  // tests.
   static void configurarParaTestes(const Local &local);
   // Destroys the single instance, with its instrument; for tests.
   static void reiniciarParaTestes();
@@ -68,6 +70,9 @@ class ArquivoConfiguracao {
   // Practice (section "pratica"): count-in, click, loop marks and the speed trainer.
   const AjustesPratica &getAjustesPratica() const { return ajustesPratica; }
   void setAjustesPratica(const AjustesPratica &ajustes) { ajustesPratica = ajustes; }
+  // Judging the drummer's hits (section "julgamento"): rigor, input latency, visual offset.
+  const AjustesJulgamento &getAjustesJulgamento() const { return ajustesJulgamento; }
+  void setAjustesJulgamento(const AjustesJulgamento &ajustes) { ajustesJulgamento = ajustes; }
   // The songs opened last, each with its drum track, loop, speed and click (sections
   // "musica1" to "musica50").
   MemoriaMusicas &getMemoriaMusicas() { return memoriaMusicas; }
@@ -94,7 +99,8 @@ class ArquivoConfiguracao {
   // Replaces the file by exactly "[geral]", "driver=", "volume=", "idioma=" lines, then, when
   // the kit's settings are not all defaults, "[entrada]", "dispositivo=", "mapa=", "notas=",
   // "velocidadeMinima=", "limiarChimbal=", "chimbalInvertido=", "guardaCruzada=" lines; then,
-  // when the practice settings are not all defaults, "[pratica]" and its lines; then a
+  // when the practice settings are not all defaults, "[pratica]" and its lines, and likewise
+  // "[julgamento]" for the judging settings; then a
   // "[musicaN]" section for each song remembered (CR LF, UTF-8; the flags as 0 or 1). A text that
   // reading would change (one in quotes, or with blanks at an end: a language or port name) is
   // written in double quotes, which reading takes off. The new text is written beside the old file
@@ -120,6 +126,7 @@ class ArquivoConfiguracao {
   std::array<bool, 16> trilhasAtivas{};
   AjustesEntrada ajustesEntrada;
   AjustesPratica ajustesPratica;
+  AjustesJulgamento ajustesJulgamento;
   MemoriaMusicas memoriaMusicas;
   // The drum kit that setInstrumento made, and the current instrument (normally that one).
   std::unique_ptr<Instrumento> instrumentoProprio;

@@ -59,6 +59,10 @@ void Sequenciador::tocar() {
 
 void Sequenciador::interromper() {
   if (sincronismo->IsRunning()) sincronismo->Stop();
+  if (calibrando) {
+    calibrando = false;
+    contagemRestante = 0;
+  }
   agendaKit.descartar();
   if (TVxMidiStamp::current() != 0) return;
   const int64_t agora = TVxMidiStamp::agora();
@@ -233,8 +237,9 @@ void Sequenciador::abrirSincronismo() {
   if (!sincronismo->IsOpen()) sincronismo->Open(0, 2);
 }
 
-void Sequenciador::voltarAoLoop() {
+void Sequenciador::voltarAoLoop(int64_t fronteiraNs) {
   esquecerAdiante();
+  if (ouvintes.voltaLoop && fronteiraNs != 0) ouvintes.voltaLoop(fronteiraNs);
   posicao = inicioLoop;
   acertarAndamento();
   ++passesLoop;
@@ -265,9 +270,27 @@ void Sequenciador::processarContagem() {
   if (feito % porTempo == 0) {
     const int tempo = feito / porTempo % contagemCompasso.temposPorCompasso;
     clique.tocar(tempo == 0);
+    if (ouvintes.clique && TVxMidiStamp::current() != 0) ouvintes.clique(TVxMidiStamp::current());
     AcessoGui::instancia().mostrarContagem(tempo + 1);
   }
-  if (--contagemRestante == 0) AcessoGui::instancia().mostrarContagem(0);
+  if (--contagemRestante > 0) return;
+  AcessoGui::instancia().mostrarContagem(0);
+  if (!calibrando) return;
+  // A beat after the last click, which has long ended.
+  calibrando = false;
+  sincronismo->Stop();
+  if (ouvintes.fimCalibracao) ouvintes.fimCalibracao();
+}
+
+void Sequenciador::calibrar(int batidas, int bpm) {
+  exigirBiblioteca();
+  interromper();
+  esquecerAdiante();
+  calibrando = true;
+  contagemCompasso = LugarCompasso{};
+  contagemRestante = std::max(batidas, 1) * contagemCompasso.ticksPorTempo;
+  sincronismo->SetPeriod(microssegundosPorTickA1Bpm, static_cast<uint32_t>(std::max(bpm, 1)));
+  sincronismo->Start();
 }
 
 void Sequenciador::lembrarAdiante() {
@@ -286,13 +309,17 @@ void Sequenciador::lembrarAdiante() {
 // shown or performed, and the position stays where the stop left it.
 void Sequenciador::processarTick() {
   const Musica *musica = GerenciadorMusica::instancia().getMusicaAtual();
+  if (calibrando) {
+    processarContagem();
+    return;
+  }
   if (!musica) return;
   if (contagemRestante > 0) {
     processarContagem();
     return;
   }
   if (loopAtivo && loopNaLinha && posicao == fimLoop) {
-    voltarAoLoop();
+    voltarAoLoop(TVxMidiStamp::current());
     if (contagemRestante > 0) {
       processarContagem();
       return;
@@ -303,6 +330,8 @@ void Sequenciador::processarTick() {
     if (!sincronismo->IsRunning()) return;
   }
   lembrarAdiante();
+  if (ouvintes.tick && TVxMidiStamp::current() != 0)
+    ouvintes.tick(posicao, TVxMidiStamp::current());
   clique.avancar();
   const LugarCompasso lugar = musica->getCompassos().lugar(posicao);
   if (lugar.noTempo) AcessoGui::instancia().mostrarCompasso(lugar.compasso, lugar.tempo);
@@ -321,9 +350,11 @@ void Sequenciador::processarTick() {
         return;
       }
       if (mostraKit && e->getCanal() == canalBateria) {
-        if (auto *on = dynamic_cast<EventoNoteOn *>(e))
+        if (auto *on = dynamic_cast<EventoNoteOn *>(e)) {
           agendaKit.acender(on->getNota());
-        else if (auto *off = dynamic_cast<EventoNoteOff *>(e))
+          if (ouvintes.notaBateria && TVxMidiStamp::current() != 0 && on->getVelocidade() > 0)
+            ouvintes.notaBateria(on->getNota(), posicao, TVxMidiStamp::current());
+        } else if (auto *off = dynamic_cast<EventoNoteOff *>(e))
           agendaKit.apagar(off->getNota());
       }
       if (bateriaMuda && e->getCanal() == canalBateria) continue;
@@ -332,7 +363,9 @@ void Sequenciador::processarTick() {
     eventosDoTick.clear();
   }
   if (!sincronismo->IsRunning()) return;
-  if (loopAtivo && !loopNaLinha && posicao == fimLoop) voltarAoLoop();
+  // The wrap sounds a tick after this one.
+  if (loopAtivo && !loopNaLinha && posicao == fimLoop)
+    voltarAoLoop(TVxMidiStamp::current() == 0 ? 0 : TVxMidiStamp::current() + 1);
   // No tick follows the last one a position can hold (a file's huge delta times put events
   // there): playback ends on it.
   if (posicao == std::numeric_limits<int>::max()) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -114,6 +115,25 @@ class Sequenciador {
   // Where the kit's lights wait for the sound of their beat.
   AgendaKit &getAgendaKit() { return agendaKit; }
 
+  // What the judging of the drummer's hits learns of the song as it is handed out, inside a
+  // beat only, each with the beat's stamp (the moment its messages are due): every drum
+  // note-on the kit shows, every tick of the song, a loop's wrap, and every click of a
+  // count-in or of the tap test.
+  struct Ouvintes {
+    std::function<void(int nota, int tick, int64_t devidoNs)> notaBateria;
+    std::function<void(int tick, int64_t devidoNs)> tick;
+    std::function<void(int64_t devidoNs)> voltaLoop;
+    std::function<void(int64_t devidoNs)> clique;
+    // The tap test's last click has been handed out.
+    std::function<void()> fimCalibracao;
+  };
+  Ouvintes &getOuvintes() { return ouvintes; }
+
+  // The tap test: batidas clicks at bpm in 4/4 on the timer's grid, with or without a song,
+  // the position left where it is; the timer stops after the last one. Stops playback first.
+  void calibrar(int batidas, int bpm);
+  bool isCalibrando() const { return calibrando; }
+
   // Opens the timer if it is not open.
   void abrirSincronismo();
   TVxMidiSync *getSincronismo() const { return sincronismo.get(); }
@@ -131,7 +151,7 @@ class Sequenciador {
   // playback tempo.
   void aplicarBase(uint32_t numerador, uint32_t denominador);
   // The loop's end was reached: back to its start, with the trainer's step and the count-in.
-  void voltarAoLoop();
+  void voltarAoLoop(int64_t fronteiraNs);
   void iniciarContagem();
   void processarContagem();
   // The song's ticks handled whose messages have not sounded yet are forgotten: playback
@@ -176,6 +196,8 @@ class Sequenciador {
   };
   std::deque<TickAdiante> ticksAdiante;
   AgendaKit agendaKit;
+  Ouvintes ouvintes;
+  bool calibrando = false;
   Clique clique;
   TreinadorVelocidade treinador;
   int trilhaBateria = 0;

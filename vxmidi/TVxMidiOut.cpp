@@ -62,6 +62,10 @@ uint32_t TVxMidiOut::LateMessages() const {
   return open_ ? VxMidi->entries().VxGetMidiOutLate(handle_) : 0;
 }
 
+int64_t TVxMidiOut::StampDelayNs() const {
+  return open_ ? VxMidi->entries().VxGetMidiOutDelay(handle_) : 0;
+}
+
 void TVxMidiOut::Reset() {
   vxresult::require(open_, "midiOut not open");
   VxMidi->entries().ResetMidiOut(handle_);

@@ -50,6 +50,9 @@ class TVxMidiOut : public QObject {
   // Events that could not go out at their stamp (the user-interface thread was later than
   // the output latency); 0 for a closed output.
   uint32_t LateMessages() const;
+  // How long after its stamp an event leaves the device, in nanoseconds; 0 for a closed
+  // output or one that sends at once.
+  int64_t StampDelayNs() const;
   // Ends all sound on the device. Throws "midiOut not open".
   void Reset();
   // Drops what is queued and not yet sent. Throws "midiOut not open".

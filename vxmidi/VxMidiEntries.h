@@ -55,6 +55,7 @@ struct VxMidiEntries {
   uint32_t (*VxGetSyncRun)(uint32_t handle);
   uint16_t (*VxPutMidiOutAt)(uint32_t handle, const VxMidiEvent *event, int64_t dueNs);
   uint32_t (*VxGetMidiOutLate)(uint32_t handle);
+  uint32_t (*VxGetMidiOutDelay)(uint32_t handle);
   uint16_t (*VxSetMidiInThru)(uint32_t input, uint32_t output, const VxMidiThru *thru);
   int64_t (*VxGetMidiInNs)(uint32_t input);
   void (*VxGetMidiInName)(uint32_t device, char *name, uint32_t size);
@@ -69,7 +70,7 @@ struct VxMidiEntryName {
   int arguments;
 };
 
-inline constexpr std::array<VxMidiEntryName, 43> vxMidiEntryNames{{
+inline constexpr std::array<VxMidiEntryName, 44> vxMidiEntryNames{{
     {"GetVxMidiVersion", 0},
     {"GetNumOutDevices", 0},
     {"GetMidiOutDescription", 2},
@@ -110,6 +111,7 @@ inline constexpr std::array<VxMidiEntryName, 43> vxMidiEntryNames{{
     {"VxGetSyncRun", 1},
     {"VxPutMidiOutAt", 4},
     {"VxGetMidiOutLate", 1},
+    {"VxGetMidiOutDelay", 1},
     {"VxSetMidiInThru", 3},
     {"VxGetMidiInNs", 1},
     {"VxGetMidiInName", 3},

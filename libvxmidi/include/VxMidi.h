@@ -158,6 +158,10 @@ VX_API uint16_t VxPutMidiOutAt(uint32_t handle, const VxMidiEvent *event, int64_
 /** How many events of the output could not go out at their moment: stamped with a moment
  *  already past, or reached too late by the device. 0 for an unknown handle. */
 VX_API uint32_t VxGetMidiOutLate(uint32_t handle);
+/** How long after its moment an event sent with VxPutMidiOutAt leaves the output, in
+ *  nanoseconds (one period of a JACK port or of the synthesizer's audio, with its margin);
+ *  0 for an output that sends at once, and for an unknown handle. */
+VX_API uint32_t VxGetMidiOutDelay(uint32_t handle);
 
 /** Number of input devices, the system's MIDI ports; looks at the system again. */
 VX_API uint32_t GetNumInDevices(void);

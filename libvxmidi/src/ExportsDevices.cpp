@@ -135,6 +135,13 @@ VX_API uint32_t VxGetMidiOutLate(uint32_t handle) {
       0u, [&] { return static_cast<uint32_t>(existing<vx::OutputDevice>(handle).lateMessages()); });
 }
 
+VX_API uint32_t VxGetMidiOutDelay(uint32_t handle) {
+  return sealed(0u, [&] {
+    const int64_t ns = existing<vx::OutputDevice>(handle).stampDelayNs();
+    return static_cast<uint32_t>(std::clamp<int64_t>(ns, 0, UINT32_MAX));
+  });
+}
+
 VX_API uint32_t GetNumInDevices(void) {
   return sealed(0u, [] {
     inputList() = vx::DeviceCatalog::inputs();

@@ -32,6 +32,7 @@ class JackPortOutput : public OutputDevice {
   // One period of the server, the delay a message put at a moment waits for its cycle: a
   // message due at t is written at the frame of t plus this. Any thread.
   int64_t latencyNs() const;
+  int64_t stampDelayNs() const override { return latencyNs(); }
 
  protected:
   // Queues the message for the process thread. False when the queue is full.

@@ -51,6 +51,10 @@ class OutputDevice : public Object {
   // Messages that could not go out at their moment: their stamp had passed when they were
   // put, or the device reached them too late. Any thread.
   virtual uint64_t lateMessages() const { return lateAtPut_; }
+  // How long after its stamp a stamped message leaves the device, in nanoseconds: the moment a
+  // listener hears it, less what lies beyond the device (a sound card's buffers, a cable).
+  // 0 for a device that sends at once. Any thread.
+  virtual int64_t stampDelayNs() const { return 0; }
 
  protected:
   // Hands the message to the device: dueNs 0 at once, else at that moment. False when the

@@ -30,6 +30,7 @@ class SynthOutput : public OutputDevice {
   // period. FluidSynth then starts a note at its next 64-frame block, up to 63 frames
   // later. Any thread.
   std::chrono::nanoseconds latency() const;
+  int64_t stampDelayNs() const override { return latency().count(); }
   // The audio driver in use: "jack", "pulseaudio" or "alsa". Any thread.
   const std::string &audioDriver() const;
   // How many messages were put with a stamp already past, or reached the audio thread after

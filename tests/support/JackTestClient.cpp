@@ -2,6 +2,9 @@
 
 #include <jack/midiport.h>
 
+#include <algorithm>
+#include <iterator>
+
 namespace kovrinta::test {
 
 JackTestClient::JackTestClient(const std::string &name, bool withInput, bool withOutput) {
@@ -81,6 +84,13 @@ std::vector<JackTestClient::Received> JackTestClient::receivedWithFrames() const
   return received_;
 }
 
+void JackTestClient::sendAtFrame(Bytes message, uint64_t frame) {
+  std::lock_guard guard(lock_);
+  auto depois = timed_.end();
+  while (depois != timed_.begin() && std::prev(depois)->first > frame) --depois;
+  timed_.insert(depois, {frame, std::move(message)});
+}
+
 int JackTestClient::xrun(void *data) {
   static_cast<JackTestClient *>(data)->xruns_.fetch_add(1);
   return 0;
@@ -110,10 +120,24 @@ int JackTestClient::process(jack_nframes_t frames, void *data) {
       void *buffer = jack_port_get_buffer(self.output_, frames);
       jack_midi_clear_buffer(buffer);
       // A few per cycle, each at its own frame, so that a cycle never runs out of room.
-      for (jack_nframes_t frame = 0; frame < 32 && !self.pending_.empty(); ++frame) {
+      jack_nframes_t frame = 0;
+      for (; frame < 32 && !self.pending_.empty(); ++frame) {
         const Bytes &message = self.pending_.front();
         if (jack_midi_event_write(buffer, frame, message.data(), message.size()) != 0) break;
         self.pending_.pop_front();
+        self.lastWriteCycle_ = self.cycle_;
+      }
+      // Events of a cycle go in frame order, after those written above.
+      uint64_t ultimo = frame;
+      while (!self.timed_.empty() && self.timed_.front().first < first + frames) {
+        const auto &[frame, message] = self.timed_.front();
+        if (frame < first) self.lateTimed_.fetch_add(1);
+        const uint64_t offset = std::max(frame < first ? 0 : frame - first, ultimo);
+        if (jack_midi_event_write(buffer, static_cast<jack_nframes_t>(offset), message.data(),
+                                  message.size()) != 0)
+          break;
+        ultimo = offset;
+        self.timed_.pop_front();
         self.lastWriteCycle_ = self.cycle_;
       }
     }

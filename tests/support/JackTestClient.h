@@ -12,6 +12,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kovrinta::test {
@@ -48,6 +49,11 @@ class JackTestClient {
 
   // Queues a message for the output port; it goes out in one of the next cycles.
   void send(Bytes message);
+  // Queues a message for the output port at frame on the server's counter, which must lie
+  // ahead; messages go out in frame order. One whose frame had passed goes out at the start
+  // of the next cycle and is counted in lateTimed().
+  void sendAtFrame(Bytes message, uint64_t frame);
+  uint64_t lateTimed() const { return lateTimed_; }
 
   // Waits up to timeout until count messages have arrived.
   bool waitForReceived(std::size_t count,
@@ -74,6 +80,8 @@ class JackTestClient {
   std::condition_variable changed_;
   std::vector<Received> received_;
   std::deque<Bytes> pending_;
+  std::deque<std::pair<uint64_t, Bytes>> timed_;
+  std::atomic<uint64_t> lateTimed_{0};
   uint64_t cycle_ = 0;
   uint64_t lastWriteCycle_ = 0;
   std::atomic<uint64_t> xruns_{0};

@@ -27,6 +27,26 @@ namespace {
 // Ctrl-C reaches the event loop through this pipe; a signal handler may only write.
 int pipeSinal[2] = {-1, -1};
 
+// The words scripts read for each class of a judgement.
+const char *palavraDa(ClasseGolpe classe) {
+  switch (classe) {
+    case ClasseGolpe::noTempo:
+      return "on-time";
+    case ClasseGolpe::adiantado:
+      return "early";
+    case ClasseGolpe::atrasado:
+      return "late";
+    case ClasseGolpe::extra:
+      return "extra";
+    case ClasseGolpe::perdido:
+      break;
+  }
+  return "missed";
+}
+
+// The tap test's tempo: slow enough that a strike is never nearer the next click.
+constexpr int bpmCalibracao = 100;
+
 void aoSinal(int) {
   const char byte = 1;
   [[maybe_unused]] auto escrito = write(pipeSinal[1], &byte, 1);
@@ -78,6 +98,7 @@ int JogadorTerminal::tocar(int dispositivo, const QString &arquivo) {
       tratar(sender);
     };
   }
+  if (julgando) ligarJuiz();
   sequenciador.limparLoop();
   sequenciador.selecionarTrilhaBateria(-1);
   sequenciador.setBateriaMuda(false);
@@ -120,12 +141,17 @@ bool JogadorTerminal::abrirSaida(int dispositivo) {
                  qPrintable(nomeEntrada));
     return false;
   }
-  kit->aoGolpe = [](const KitEletronico::Golpe &golpe) {
+  kit->aoGolpe = [this](const KitEletronico::Golpe &golpe) {
     const char *peca = golpe.peca == PecaBateria::nenhuma ? "-" : descricaoPeca(golpe.peca).chave;
     const auto tratado = TVxMidiStamp::agora();
     std::printf("hit ns=%lld handled=%lld note=%d velocity=%d piece=%s\n", golpe.chegadaNs,
                 static_cast<long long>(tratado), golpe.nota, golpe.velocidade, peca);
     std::fflush(stdout);
+    if (julgando) {
+      juiz.golpe(golpe.peca, golpe.velocidade, golpe.chegadaNs);
+      juiz.avancar(tratado);
+    }
+    if (calibrando) calibracao.toque(golpe.chegadaNs);
   };
   std::fprintf(stderr, "listening to %s\n", qPrintable(kit->getDispositivoAberto()));
   return true;
@@ -147,6 +173,83 @@ int JogadorTerminal::ouvir(int dispositivo, double segundos) {
   if (segundos > 0)
     QTimer::singleShot(static_cast<int>(segundos * 1000), this, [this] { terminar(0); });
   return QCoreApplication::exec();
+}
+
+void JogadorTerminal::julgar(std::optional<double> latenciaMs) {
+  julgando = true;
+  AjustesJulgamento ajustes = ArquivoConfiguracao::instancia().getAjustesJulgamento();
+  if (latenciaMs) ajustes.latenciaEntradaMs = *latenciaMs;
+  juiz.setAjustes(ajustes);
+}
+
+int64_t JogadorTerminal::somDe(int64_t devidoNs) {
+  if (atrasoSaida < 0) atrasoSaida = SaidaMIDI::instancia().getSaida().StampDelayNs();
+  return devidoNs + atrasoSaida;
+}
+
+void JogadorTerminal::ligarJuiz() {
+  Sequenciador::Ouvintes &ouvintes = Sequenciador::instancia().getOuvintes();
+  ouvintes.notaBateria = [this](int nota, int tick, int64_t devido) {
+    juiz.nota(nota, tick, somDe(devido));
+  };
+  ouvintes.tick = [this](int tick, int64_t devido) {
+    juiz.tick(tick, somDe(devido));
+    juiz.avancar(TVxMidiStamp::agora());
+  };
+  juiz.aoJulgar = [](const Julgamento &j) {
+    const char *peca = descricaoPeca(j.peca).chave;
+    if (j.classe == ClasseGolpe::extra || j.classe == ClasseGolpe::perdido)
+      std::printf("judge piece=%s %s tick=%d\n", peca, palavraDa(j.classe), j.tick);
+    else
+      std::printf("judge piece=%s offset=%+.2f %s tick=%d\n", peca, j.desvioMs, palavraDa(j.classe),
+                  j.tick);
+    std::fflush(stdout);
+  };
+  juiz.aoFecharPasse = [](const ResumoPasse &r) {
+    std::printf(
+        "pass %d hits=%d on-time=%d early=%d late=%d missed=%d extra=%d mean=%+.2f "
+        "spread=%.2f\n",
+        r.numero, r.golpes, r.noTempo, r.adiantados, r.atrasados, r.perdidos, r.extras, r.media,
+        r.desvioPadrao);
+    std::fflush(stdout);
+  };
+}
+
+int JogadorTerminal::calibrar(int dispositivo, int batidas) {
+  if (!abrirSaida(dispositivo)) return 1;
+  Sequenciador &sequenciador = Sequenciador::instancia();
+  calibracao.limpar();
+  calibrando = true;
+  sequenciador.getOuvintes().clique = [this](int64_t devido) { calibracao.clique(somDe(devido)); };
+  // The last strike may come up to half a beat after the last click.
+  sequenciador.getOuvintes().fimCalibracao = [this] {
+    QTimer::singleShot(30'000 / bpmCalibracao + 100, this, [this] { terminarCalibracao(); });
+  };
+  sequenciador.calibrar(batidas, bpmCalibracao);
+  return QCoreApplication::exec();
+}
+
+void JogadorTerminal::terminarCalibracao() {
+  calibrando = false;
+  const Calibracao::Resultado resultado = calibracao.calcular();
+  if (!resultado.valido) {
+    std::fprintf(stderr,
+                 "kovrinta-song: only %d strikes came near the %d clicks (%d are needed); the "
+                 "latency was not changed.\n",
+                 resultado.usados, calibracao.getCliques(), Calibracao::toquesMinimos);
+    terminar(1);
+    return;
+  }
+  std::printf("latency=%.2f used=%d no-strike=%d dropped=%d\n", resultado.latenciaMs,
+              resultado.usados, resultado.semToque, resultado.descartados);
+  std::fflush(stdout);
+  // Stored in the file as it is now, with nothing else of this run in it.
+  ArquivoConfiguracao arquivo(localConfiguracao);
+  AjustesJulgamento ajustes = arquivo.getAjustesJulgamento();
+  ajustes.latenciaEntradaMs = resultado.latenciaMs;
+  arquivo.setAjustesJulgamento(ajustes);
+  arquivo.salvar();
+  terminar(0);
 }
 
 void JogadorTerminal::ocuparInterface() {
@@ -227,6 +330,23 @@ void JogadorTerminal::interrompido() {
 // device is silenced once their moment has passed, as closing it sooner would drop them.
 void JogadorTerminal::terminar(int status) {
   Sequenciador::instancia().parar();
+  if (julgando && status == 0 && TVxMidiStamp::current() != 0) {
+    // The song's end is a pass's end: its last notes are judged once their window closed.
+    const int64_t fim = somDe(TVxMidiStamp::current());
+    juiz.fimDoPasse(fim);
+    const int64_t espera = fim - TVxMidiStamp::agora() +
+                           static_cast<int64_t>(janelasDe(juiz.getAjustes().rigor).externaMs * 1e6);
+    QTimer::singleShot(static_cast<int>(espera / 1'000'000) + 20, this, [this, status] {
+      juiz.interromper(TVxMidiStamp::agora());
+      julgando = false;
+      terminar(status);
+    });
+    return;
+  }
+  if (julgando) {
+    juiz.interromper(TVxMidiStamp::agora());
+    julgando = false;
+  }
   const auto sair = [this, status] {
     SaidaMIDI &saida = SaidaMIDI::instancia();
     saida.silenciar();

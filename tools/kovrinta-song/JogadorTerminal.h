@@ -5,9 +5,13 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
+#include "config/ArquivoConfiguracao.h"
+#include "julgamento/Calibracao.h"
+#include "julgamento/JuizGolpes.h"
 #include "playback/VisorReproducao.h"
 
 class KitEletronico;
@@ -31,6 +35,16 @@ class JogadorTerminal : public QObject, public VisorReproducao {
   // Ctrl-C); answers the exit status as tocar does. Needs usarEntrada's input for anything
   // to happen.
   int ouvir(int dispositivo, double segundos);
+  // Judges every hit of the input against the song's drum notes while tocar plays, a line
+  // each, and a line of figures at the song's end; the input latency is the configuration's
+  // unless latenciaMs is given. Call before tocar.
+  void julgar(std::optional<double> latenciaMs);
+  // The tap test on device dispositivo: batidas clicks at 100 BPM, a strike of the input on
+  // each; prints the latency found and stores it in the configuration. 0 when it was found,
+  // 1 when too few strikes came near the clicks or the device fails, 130 after Ctrl-C.
+  int calibrar(int dispositivo, int batidas);
+  // The configuration the tap test stores its result in.
+  void setLocalConfiguracao(const ArquivoConfiguracao::Local &local) { localConfiguracao = local; }
 
   // Keeps the event loop busy 2 ms of every 16 ms while playing, the load that painting the
   // drum kit puts on the window's thread; for timing measurements.
@@ -61,7 +75,19 @@ class JogadorTerminal : public QObject, public VisorReproducao {
   bool abrirSaida(int dispositivo);
   std::unique_ptr<QTimer> ocuparACada(int milissegundos, int intervalo);
 
+  void ligarJuiz();
+  // The moment an output's stamped message leaves it: its stamp plus the device's delay.
+  int64_t somDe(int64_t devidoNs);
+  void terminarCalibracao();
+
   std::unique_ptr<KitEletronico> kit;
+  bool julgando = false;
+  JuizGolpes juiz;
+  Calibracao calibracao;
+  bool calibrando = false;
+  ArquivoConfiguracao::Local localConfiguracao;
+  // The output's delay after a stamp, read once it is known.
+  int64_t atrasoSaida = -1;
   QString nomeEntrada;
   QString presetEntrada;
 

@@ -5,12 +5,21 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <optional>
 
 #include "JogadorTerminal.h"
+#include "config/ArquivoConfiguracao.h"
 #include "midi/SaidaMIDI.h"
 #include "song/GerenciadorMusica.h"
 
 namespace {
+
+// The player's settings: the file it reads beside it or in the user's folder.
+ArquivoConfiguracao::Local localDoPlayer() {
+  ArquivoConfiguracao::Local local = ArquivoConfiguracao::localPadrao();
+  local.nomePrograma = QStringLiteral("kovrinta");
+  return local;
+}
 
 int uso() {
   std::fprintf(stderr,
@@ -35,7 +44,23 @@ int uso() {
                "                                   velocity= piece=, times in monotonic ns),\n"
                "                                   for S seconds or until Ctrl-C; PRESET is gm\n"
                "                                   (the default), roland, alesis or yamaha\n"
-               "       --input NAME [--map PRESET] also goes with --play\n");
+               "       --input NAME [--map PRESET] also goes with --play\n"
+               "       --judge [--latency MS]      with --play and --input: judges every hit\n"
+               "                                   against the song's drum notes, a line each\n"
+               "                                   (judge piece=P offset=MS on-time|early|late\n"
+               "                                   tick=T, or judge piece=P extra|missed tick=T),\n"
+               "                                   and at the song's end a line of figures (pass\n"
+               "                                   N hits= on-time= early= late= missed= extra=\n"
+               "                                   mean= spread=); the input latency is the\n"
+               "                                   player's stored one (0 if none), or MS\n"
+               "       kovrinta-song --calibrate N --input NAME [--map PRESET] [--beats B]\n"
+               "                                   the tap test: B (16..32, default 24) clicks\n"
+               "                                   at 100 BPM on device N, a strike on each;\n"
+               "                                   prints latency=MS used= no-strike= dropped=\n"
+               "                                   and stores the latency in the player's\n"
+               "                                   settings\n"
+               "       --config FOLDER             the player's settings are read from and\n"
+               "                                   stored in FOLDER/kovrinta.ini\n");
   return 2;
 }
 
@@ -85,8 +110,10 @@ int main(int argc, char **argv) {
       imprimirMusica();
       return 0;
     }
-    if (args.size() >= 2 && (args[0] == "--play" || args[0] == "--listen")) {
-      const bool ouvindo = args[0] == "--listen";
+    if (args.size() >= 2 &&
+        (args[0] == "--play" || args[0] == "--listen" || args[0] == "--calibrate")) {
+      const bool ouvindo = args[0] != "--play";
+      const bool calibrando = args[0] == "--calibrate";
       bool numero = false;
       const int dispositivo = args[1].toInt(&numero);
       if (!numero || dispositivo < 0 || (!ouvindo && args.size() < 3)) return uso();
@@ -98,6 +125,10 @@ int main(int argc, char **argv) {
       int travar = 0;
       bool clique = false;
       int velocidade = 100;
+      bool julgar = false;
+      std::optional<double> latencia;
+      int batidas = 24;
+      ArquivoConfiguracao::Local local = localDoPlayer();
       for (int i = ouvindo ? 2 : 3; i < args.size(); ++i) {
         const bool temValor = i + 1 < args.size();
         if (args[i] == "--busy-ui" && !ouvindo)
@@ -116,18 +147,38 @@ int main(int argc, char **argv) {
           entrada = args[++i];
         else if (args[i] == "--map" && temValor)
           preset = args[++i];
-        else if (args[i] == "--seconds" && temValor && ouvindo)
+        else if (args[i] == "--seconds" && temValor && ouvindo && !calibrando)
           segundos = args[++i].toDouble(&numero);
+        else if (args[i] == "--judge" && !ouvindo)
+          julgar = true;
+        else if (args[i] == "--latency" && temValor && !ouvindo)
+          latencia = args[++i].toDouble(&numero);
+        else if (args[i] == "--beats" && temValor && calibrando)
+          batidas = args[++i].toInt(&numero);
+        else if (args[i] == "--config" && temValor)
+          local = {args[++i], QStringLiteral("kovrinta"), args[i], false};
         else
           return uso();
         if (!numero || segundos < 0 || contagem < 0 || contagem > 2 || velocidade < 25 ||
-            velocidade > 200 || travar < 0 || travar > 900)
+            velocidade > 200 || travar < 0 || travar > 900 ||
+            batidas < Calibracao::batidasMinimas || batidas > Calibracao::batidasMaximas ||
+            (latencia && (*latencia < AjustesJulgamento::latenciaMinimaMs ||
+                          *latencia > AjustesJulgamento::latenciaMaximaMs)))
           return uso();
       }
+      // The judging and the tap test work with the player's own settings; plain playing keeps
+      // this tool's own, so that what it sends does not follow the player's volume.
+      if (julgar || calibrando) {
+        ArquivoConfiguracao::configurarParaTestes(local);
+        jogador.setLocalConfiguracao(local);
+      }
+      if ((julgar || calibrando) && entrada.isEmpty()) return uso();
+      if (julgar) jogador.julgar(latencia);
       if (travar > 0) jogador.travarInterface(travar);
       jogador.praticar(contagem, clique, velocidade);
       if ((ouvindo || !preset.isEmpty()) && entrada.isEmpty()) return uso();
       if (!entrada.isEmpty() && !jogador.usarEntrada(entrada, preset)) return 2;
+      if (calibrando) return jogador.calibrar(dispositivo, batidas);
       return ouvindo ? jogador.ouvir(dispositivo, segundos) : jogador.tocar(dispositivo, args[2]);
     }
   } catch (const std::exception &e) {

@@ -229,6 +229,10 @@ FAKE_API uint32_t VxGetMidiOutLate(uint32_t handle) {
   record("GetMidiOutLate", handle);
   return 0;
 }
+FAKE_API uint32_t VxGetMidiOutDelay(uint32_t handle) {
+  record("GetMidiOutDelay", handle);
+  return 0;
+}
 FAKE_API uint16_t VxSetMidiInThru(uint32_t input, uint32_t output, const VxMidiThru *) {
   record("SetMidiInThru", input, output);
   return VX_OK;

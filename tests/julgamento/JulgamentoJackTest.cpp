@@ -1,0 +1,203 @@
+// kovrinta-song judges hits that a drum module writes into a JACK port at known offsets from
+// the song's notes as they leave its JACK output, and the tap test measures a constant delay.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <functional>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "JackServer.h"
+#include "JackTestClient.h"
+#include "ProgramaFalso.h"
+
+using namespace kovrinta::test;
+
+namespace {
+
+constexpr uint8_t noteOn = 0x99;
+// The module's strikes, which kovrinta-song also plays on its output: the song's notes and
+// the clicks are told from them by their velocity.
+constexpr uint8_t forcaGolpe = 100;
+
+QString ferramenta() {
+  return QString(KOVRINTA_PROGRAM_DIR) + "/kovrinta-song";
+}
+
+// kovrinta-song's number of the output device named porta; -1 when it does not list it.
+int dispositivo(const char *porta) {
+  QProcess listar;
+  listar.start(ferramenta(), {"--devices"});
+  if (!listar.waitForFinished(20000)) return -1;
+  for (const QByteArray &linha : listar.readAllStandardOutput().split('\n'))
+    if (linha.contains(porta)) return linha.split(' ').first().toInt();
+  return -1;
+}
+
+// A private server with the song's output captured and a module writing into its input.
+struct Bancada {
+  JackServer servidor;
+  JackTestClient captura{"capture", true, false};
+  JackTestClient modulo{"drums", false, true};
+  QTemporaryDir pasta;
+};
+
+// Plays the drummer while kovrinta-song runs: when the song's note k (a note-on of one of
+// notas) leaves its port, the strikes of plano(k + 1) are written at the offsets it gives, in
+// ms, from the moment note k + 1 will leave, a beat of intervaloFrames later. Answers
+// kovrinta-song's standard output.
+QByteArray tocarJunto(Bancada &b, QProcess &programa, std::vector<int> notas,
+                      uint64_t intervaloFrames, std::function<std::vector<double>(int)> plano) {
+  const double framesPorMs = b.captura.sampleRate() / 1000.0;
+  std::size_t vistos = 0;
+  int nota = 0;
+  while (programa.state() != QProcess::NotRunning) {
+    programa.waitForFinished(2);
+    const auto recebidos = b.captura.receivedWithFrames();
+    for (; vistos < recebidos.size(); ++vistos) {
+      const auto &m = recebidos[vistos].bytes;
+      if (m.size() != 3 || m[0] != noteOn || m[2] == 0 || m[2] == forcaGolpe) continue;
+      if (std::find(notas.begin(), notas.end(), m[1]) == notas.end()) continue;
+      const uint64_t proxima = recebidos[vistos].frame + intervaloFrames;
+      for (const double ms : plano(++nota)) {
+        const auto frame = static_cast<uint64_t>(static_cast<double>(proxima) + ms * framesPorMs);
+        b.modulo.sendAtFrame({noteOn, 38, forcaGolpe}, frame);
+        b.modulo.sendAtFrame({0x89, 38, 0}, frame + 480);
+      }
+    }
+  }
+  return programa.readAllStandardOutput();
+}
+
+bool gravarConfiguracao(const QTemporaryDir &pasta, const char *texto) {
+  QFile arquivo(pasta.filePath("kovrinta.ini"));
+  return arquivo.open(QIODevice::WriteOnly) && arquivo.write(texto) > 0;
+}
+
+// A snare on each of beats beats at 120 BPM (96 ticks per quarter).
+QString gravarCaixas(const QTemporaryDir &pasta, int beats) {
+  std::vector<uint8_t> eventos;
+  for (int i = 0; i < beats; ++i) {
+    const auto on = ev(i == 0 ? 0 : 48, {noteOn, 38, 90});
+    const auto off = ev(48, {0x89, 38, 0});
+    eventos.insert(eventos.end(), on.begin(), on.end());
+    eventos.insert(eventos.end(), off.begin(), off.end());
+  }
+  const std::vector<uint8_t> bytes = smf(96, {eventos}, 0);
+  const QString caminho = pasta.filePath("caixas.mid");
+  QFile arquivo(caminho);
+  if (!arquivo.open(QIODevice::WriteOnly)) return {};
+  arquivo.write(reinterpret_cast<const char *>(bytes.data()), static_cast<qint64>(bytes.size()));
+  return caminho;
+}
+
+struct Linhas {
+  std::vector<std::pair<std::string, double>> golpes;  // class, offset
+  std::string passe;
+};
+
+Linhas lerJulgamento(const QByteArray &saida) {
+  Linhas linhas;
+  const std::regex julgado(R"(judge piece=(\w+) (?:offset=([-+0-9.]+) )?([a-z-]+) tick=\d+)");
+  for (const QByteArray &linha : saida.split('\n')) {
+    std::smatch m;
+    const std::string texto = linha.toStdString();
+    if (std::regex_match(texto, m, julgado))
+      linhas.golpes.emplace_back(m[3], m[2].matched ? std::stod(m[2]) : 0.0);
+    else if (texto.rfind("pass ", 0) == 0)
+      linhas.passe = texto;
+  }
+  return linhas;
+}
+
+constexpr uint64_t batida120 = 24000;  // frames of a beat at 120 BPM and 48 kHz
+
+}  // namespace
+
+// Strict windows (on time within +-20 ms, outer 50 ms) read from the player's settings.
+TEST(JulgamentoJack, EachHitIsJudgedByItsOffsetFromTheNoteAsItLeftThePort) {
+  Bancada b;
+  KOVRINTA_REQUIRE_JACK(b.servidor);
+  ASSERT_TRUE(b.captura.ready() && b.modulo.ready());
+  const int saida = dispositivo("capture:in");
+  ASSERT_GE(saida, 0);
+  ASSERT_TRUE(gravarConfiguracao(b.pasta, "[julgamento]\r\nrigor=estrito\r\n"));
+  const QString musica = gravarCaixas(b.pasta, 9);
+
+  // Note 0 and 6 are missed; between 6 and 7 an extra hit far from both.
+  const std::map<int, std::vector<double>> plano = {{1, {-30}}, {2, {-15}},     {3, {0}}, {4, {15}},
+                                                    {5, {30}},  {7, {-250, 5}}, {8, {-5}}};
+  QProcess programa;
+  programa.start(ferramenta(), {"--play", QString::number(saida), musica, "--input", "drums:out",
+                                "--judge", "--config", b.pasta.path()});
+  const QByteArray saidaTexto = tocarJunto(b, programa, {38}, batida120, [&](int k) {
+    const auto p = plano.find(k);
+    return p == plano.end() ? std::vector<double>{} : p->second;
+  });
+  ASSERT_EQ(programa.exitCode(), 0) << programa.readAllStandardError().toStdString();
+  ASSERT_EQ(b.modulo.lateTimed(), 0u);
+
+  const Linhas linhas = lerJulgamento(saidaTexto);
+  const std::vector<std::pair<std::string, double>> esperado = {
+      {"missed", 0}, {"early", -30}, {"on-time", -15}, {"on-time", 0}, {"on-time", 15},
+      {"late", 30},  {"missed", 0},  {"extra", 0},     {"on-time", 5}, {"on-time", -5}};
+  ASSERT_EQ(linhas.golpes.size(), esperado.size()) << saidaTexto.toStdString();
+  for (std::size_t i = 0; i < esperado.size(); ++i) {
+    EXPECT_EQ(linhas.golpes[i].first, esperado[i].first) << "judgement " << i;
+    EXPECT_NEAR(linhas.golpes[i].second, esperado[i].second, 0.5)
+        << "judgement " << i << ", xruns " << b.captura.xruns();
+  }
+  EXPECT_NE(linhas.passe.find("hits=8 on-time=5 early=1 late=1 missed=2 extra=1"),
+            std::string::npos)
+      << linhas.passe;
+}
+
+// Strikes 12 ms after every click but the first and the ninth, one struck twice: the tap test
+// stores 12 ms, and hits 12 ms behind the notes are then judged on time.
+TEST(JulgamentoJack, TheTapTestFindsAConstantDelayAndTheJudgingTakesItOff) {
+  Bancada b;
+  KOVRINTA_REQUIRE_JACK(b.servidor);
+  ASSERT_TRUE(b.captura.ready() && b.modulo.ready());
+  const int saida = dispositivo("capture:in");
+  ASSERT_GE(saida, 0);
+
+  QProcess calibrar;
+  calibrar.start(ferramenta(), {"--calibrate", QString::number(saida), "--input", "drums:out",
+                                "--beats", "16", "--config", b.pasta.path()});
+  // Clicks at 100 BPM: 28800 frames apart at 48 kHz.
+  const QByteArray resultado = tocarJunto(b, calibrar, {76, 77}, 28800, [](int k) {
+    if (k == 8 || k >= 16) return std::vector<double>{};
+    return k == 4 ? std::vector<double>{12, 90} : std::vector<double>{12};
+  });
+  ASSERT_EQ(calibrar.exitCode(), 0) << calibrar.readAllStandardError().toStdString();
+  std::smatch m;
+  const std::string texto = resultado.toStdString();
+  ASSERT_TRUE(std::regex_search(
+      texto, m, std::regex(R"(latency=([-0-9.]+) used=(\d+) no-strike=(\d+) dropped=(\d+))")))
+      << texto;
+  EXPECT_NEAR(std::stod(m[1]), 12, 1);
+  EXPECT_EQ(m[2], "14");
+  EXPECT_EQ(m[3], "2");
+  EXPECT_EQ(m[4], "1");
+
+  const QString musica = gravarCaixas(b.pasta, 6);
+  QProcess tocar;
+  tocar.start(ferramenta(), {"--play", QString::number(saida), musica, "--input", "drums:out",
+                             "--judge", "--config", b.pasta.path()});
+  const QByteArray saidaTexto = tocarJunto(b, tocar, {38}, batida120, [](int k) {
+    return k < 6 ? std::vector<double>{12} : std::vector<double>{};
+  });
+  ASSERT_EQ(tocar.exitCode(), 0) << tocar.readAllStandardError().toStdString();
+  const Linhas linhas = lerJulgamento(saidaTexto);
+  ASSERT_EQ(linhas.golpes.size(), 6u) << saidaTexto.toStdString();
+  EXPECT_EQ(linhas.golpes.front().first, "missed");
+  for (std::size_t i = 1; i < linhas.golpes.size(); ++i) {
+    EXPECT_EQ(linhas.golpes[i].first, "on-time");
+    EXPECT_NEAR(linhas.golpes[i].second, 0, 1.5);
+  }
+}
