@@ -4,7 +4,8 @@
 // beat's sound (the stamp its messages carry: its ideal time plus the output latency) to the
 // end of the kit panel's next paint; and how late each beat was handled.
 //
-//   window_bench [--device N] [--busy MS] [--stall MS] [--seconds S] [--log FILE] FILE
+//   window_bench [--device N] [--busy MS] [--stall MS] [--seconds S] [--log FILE]
+//                [--judge-log FILE] FILE
 //
 // --device N   the output device (default: the first built-in synthesizer listed)
 // --busy MS    also keeps the window's thread busy MS milliseconds of every 16, as a slower
@@ -15,6 +16,11 @@
 // --log FILE   writes the end of the paint that showed each lit beat, on the monotonic clock
 //              in nanoseconds, one line each, so that a recording can set them against the
 //              sound itself
+// --judge-log FILE  writes every judgement of the drummer's hits the window makes as it
+//              makes it, one line each: the class (on-time, early, late, extra, missed),
+//              the offset in ms (hit minus note, 0 for extra and missed) and the song's tick,
+//              as "late +37.125 416", so that a bench pressing keys at known offsets can read
+//              what the window made of them
 //
 // Run it on a display (tests/janela/com-xvfb.sh window_bench FILE, or offscreen). It is
 // also the player command for an audio recording of the window playing: the recorder
@@ -37,6 +43,7 @@
 #include "TVxMidiSync.h"
 #include "config/ArquivoConfiguracao.h"
 #include "config/GerenciadorIdiomas.h"
+#include "julgamento/SessaoJulgamento.h"
 #include "midi/SaidaMIDI.h"
 #include "playback/Sequenciador.h"
 #include "setup/TFormSetup.h"
@@ -126,10 +133,27 @@ void ocuparACada(QTimer &relogio, int milissegundos, int intervalo) {
   relogio.start(intervalo);
 }
 
+// The word of a judgement's class in the judgement log, as kovrinta-song --judge prints it.
+const char *palavraDa(ClasseGolpe classe) {
+  switch (classe) {
+    case ClasseGolpe::noTempo:
+      return "on-time";
+    case ClasseGolpe::adiantado:
+      return "early";
+    case ClasseGolpe::atrasado:
+      return "late";
+    case ClasseGolpe::extra:
+      return "extra";
+    case ClasseGolpe::perdido:
+      break;
+  }
+  return "missed";
+}
+
 int uso() {
   std::fprintf(stderr,
                "usage: window_bench [--device N] [--busy MS] [--stall MS] [--seconds S] "
-               "[--log FILE] FILE\n");
+               "[--log FILE] [--judge-log FILE] FILE\n");
   return 2;
 }
 
@@ -147,9 +171,15 @@ int main(int argc, char **argv) {
   int segundos = 0;
   int travado = 0;
   QString registro;
+  QString registroJulgamentos;
   while (args.size() > 1 && args[0].startsWith(QLatin1String("--"))) {
     if (args[0] == QLatin1String("--log")) {
       registro = args[1];
+      args = args.mid(2);
+      continue;
+    }
+    if (args[0] == QLatin1String("--judge-log")) {
+      registroJulgamentos = args[1];
       args = args.mid(2);
       continue;
     }
@@ -217,6 +247,27 @@ int main(int argc, char **argv) {
   MedidorPintura medidor(kit);
   janela.getPainelInstrumento()->installEventFilter(&medidor);
 
+  // Each judgement is written as it is made, after the window has shown it, so that the
+  // lines are there however the run ends.
+  SessaoJulgamento &sessao = *janela.getSessaoJulgamento();
+  const auto julgar = sessao.aoJulgar;
+  QFile arquivoJulgamentos(registroJulgamentos);
+  if (!registroJulgamentos.isEmpty()) {
+    if (!arquivoJulgamentos.open(QIODevice::WriteOnly | QIODevice::Text)) {
+      std::fprintf(stderr, "window_bench: cannot write %s\n", qPrintable(registroJulgamentos));
+      return 1;
+    }
+    sessao.aoJulgar = [&arquivoJulgamentos, julgar](const Julgamento &julgamento) {
+      if (julgar) julgar(julgamento);
+      arquivoJulgamentos.write(QStringLiteral("%1 %2 %3\n")
+                                   .arg(QLatin1String(palavraDa(julgamento.classe)))
+                                   .arg(QString::asprintf("%+.3f", julgamento.desvioMs))
+                                   .arg(julgamento.tick)
+                                   .toUtf8());
+      arquivoJulgamentos.flush();
+    };
+  }
+
   // The song has ended once the window, having played, stands stopped.
   bool tocou = false;
   QTimer vigia;
@@ -235,6 +286,7 @@ int main(int argc, char **argv) {
   janela.show();
   const int status = QApplication::exec();
   sincronismo.OnMidiBeat = tratar;
+  sessao.aoJulgar = julgar;
   ArquivoConfiguracao::instancia().instrumentoParaTestes(kit.kit);
   FormSetup = nullptr;
   if (falhou || status != 0) return 1;

@@ -62,3 +62,9 @@ PecaBateria pecaDaChave(QStringView chave) {
       return static_cast<PecaBateria>(i);
   return PecaBateria::nenhuma;
 }
+
+PecaBateria pecaDaNota(int nota) {
+  for (std::size_t i = 0; i < pecasBateria.size(); ++i)
+    if (pecasBateria[i].nota == nota) return static_cast<PecaBateria>(i);
+  return PecaBateria::nenhuma;
+}

@@ -44,6 +44,8 @@ extern const std::array<DescricaoPeca, numPecasBateria> pecasBateria;
 
 // The description of peca; peca must not be nenhuma.
 const DescricaoPeca &descricaoPeca(PecaBateria peca);
+// The piece whose General MIDI note is nota, or nenhuma.
+PecaBateria pecaDaNota(int nota);
 // The piece a configuration word names, or nenhuma.
 PecaBateria pecaDaChave(QStringView chave);
 // The two hi-hat pieces a pedal's position turns into each other.

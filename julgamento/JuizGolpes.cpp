@@ -17,13 +17,6 @@ PecaBateria grupo(PecaBateria peca) {
   return peca == PecaBateria::chimbalAberto ? PecaBateria::chimbalFechado : peca;
 }
 
-// The piece a song's note lights, by the General MIDI note each piece sounds as.
-PecaBateria pecaDaNota(int notaGm) {
-  for (std::size_t i = 0; i < pecasBateria.size(); ++i)
-    if (pecasBateria[i].nota == notaGm) return static_cast<PecaBateria>(i);
-  return PecaBateria::nenhuma;
-}
-
 }  // namespace
 
 void JuizGolpes::setAjustes(const AjustesJulgamento &novos) {
@@ -71,6 +64,7 @@ bool JuizGolpes::decidirGolpe(bool tudoConhecido) {
   golpes.pop_front();
   Julgamento julgamento;
   julgamento.peca = golpe.peca;
+  julgamento.pecaGolpe = golpe.peca;
   julgamento.velocidade = golpe.velocidade;
   julgamento.tick = tickEm(golpe.ns);
   if (!melhor) {

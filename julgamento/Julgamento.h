@@ -38,7 +38,7 @@ inline JanelasRigor janelasDe(Rigor rigor) {
 }
 
 struct Julgamento {
-  // The piece of the hit (extra), of the note (perdido), or of both.
+  // The piece of the note (perdido, and a hit that took one) or of the hit (extra).
   PecaBateria peca = PecaBateria::nenhuma;
   ClasseGolpe classe = ClasseGolpe::extra;
   // Hit minus note, in milliseconds, less the input latency; positive is late. 0 for extra
@@ -48,4 +48,6 @@ struct Julgamento {
   // perdido).
   int velocidade = 0;
   int tick = 0;
+  // The piece the hit was struck on (nenhuma for perdido): the note's, or the other hi-hat.
+  PecaBateria pecaGolpe = PecaBateria::nenhuma;
 };

@@ -40,7 +40,7 @@ void AgendaKit::descartar() {
 void AgendaKit::pedir(Acao acao, int nota) {
   // Without a picture (the terminal player) nothing waits.
   if (!ArquivoConfiguracao::instancia().getInstrumento()) return;
-  const int64_t devido = TVxMidiStamp::current();
+  const int64_t devido = TVxMidiStamp::current() - adiantamentoNs;
   if (fila.empty() && devido <= TVxMidiStamp::agora()) {
     mostrar({devido, acao, nota});
     return;

@@ -25,6 +25,9 @@ class AgendaKit : public QObject {
   // put now, and nothing is dropped.
   void descartar();
 
+  // Lights come this long before their sound, for a display that shows them late.
+  void setAdiantamentoNs(int64_t valor) { adiantamentoNs = valor; }
+
   // The moment the light being shown was due, on the monotonic clock; 0 when it is shown at
   // once. For measuring how the picture follows the sound.
   int64_t getMomento() const { return momento; }
@@ -47,4 +50,5 @@ class AgendaKit : public QObject {
   std::deque<Pedido> fila;
   QTimer relogio;
   int64_t momento = 0;
+  int64_t adiantamentoNs = 0;
 };

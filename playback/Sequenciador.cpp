@@ -59,6 +59,7 @@ void Sequenciador::tocar() {
 
 void Sequenciador::interromper() {
   if (sincronismo->IsRunning()) sincronismo->Stop();
+  if (ouvintes.interrupcao) ouvintes.interrupcao(TVxMidiStamp::current());
   if (calibrando) {
     calibrando = false;
     contagemRestante = 0;
@@ -90,6 +91,7 @@ void Sequenciador::parar() {
 }
 
 void Sequenciador::setPosicao(int valor) {
+  if (ouvintes.interrupcao) ouvintes.interrupcao(0);
   esquecerAdiante();
   agendaKit.descartar();
   posicao = valor;

@@ -96,6 +96,7 @@ class Sequenciador {
 
   // The track whose drum notes drive the kit display; -1 for every track.
   void selecionarTrilhaBateria(int trilha);
+  int getTrilhaBateria() const { return todasTrilhas ? -1 : trilhaBateria; }
   // Play-along: events on channel index 9 are not sent.
   void setBateriaMuda(bool muda) { bateriaMuda = muda; }
   bool isBateriaMuda() const { return bateriaMuda; }
@@ -126,6 +127,9 @@ class Sequenciador {
     std::function<void(int64_t devidoNs)> clique;
     // The tap test's last click has been handed out.
     std::function<void()> fimCalibracao;
+    // Playback stopped, paused or jumped: devidoNs is 0, or inside a beat (the song's end)
+    // that beat's stamp, after which nothing more sounds.
+    std::function<void(int64_t devidoNs)> interrupcao;
   };
   Ouvintes &getOuvintes() { return ouvintes; }
 

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "config/GerenciadorIdiomas.h"
+#include "julgamento/TformResumo.h"
 #include "playback/Sequenciador.h"
 #include "setup/Fontes.h"
 
@@ -42,7 +43,14 @@ QSpinBox *criarSpin(QWidget *pai, const char *nome, int minimo, int maximo) {
 TformPratica::TformPratica(QWidget *parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmPratica"));
   setFont(fonteJanela(pixelsTexto));
-  auto *coluna = new QVBoxLayout(this);
+  // Two columns: what comes before and around the song, then its speed and the judging.
+  auto *janela = new QVBoxLayout(this);
+  auto *colunas = new QHBoxLayout;
+  janela->addLayout(colunas);
+  auto *coluna = new QVBoxLayout;
+  auto *segunda = new QVBoxLayout;
+  colunas->addLayout(coluna);
+  colunas->addLayout(segunda);
 
   grpContagem = criar<QGroupBox>(this, "grpContagem");
   auto *contagem = new QFormLayout(grpContagem);
@@ -103,10 +111,36 @@ TformPratica::TformPratica(QWidget *parent) : QDialog(parent) {
   velocidade->addRow(lblPasso, spnPasso);
   velocidade->addRow(lblPasses, spnPasses);
   velocidade->addRow(lblAlvo, spnAlvo);
-  coluna->addWidget(grpVelocidade);
+  segunda->addWidget(grpVelocidade);
+
+  grpJulgamento = criar<QGroupBox>(this, "grpJulgamento");
+  auto *julgar = new QFormLayout(grpJulgamento);
+  lblRigor = criar<QLabel>(grpJulgamento, "lblRigor");
+  cmbRigor = criar<QComboBox>(grpJulgamento, "cmbRigor");
+  cmbRigor->addItems({QString(), QString(), QString()});
+  lblLatencia = criar<QLabel>(grpJulgamento, "lblLatencia");
+  lblValorLatencia = criar<QLabel>(grpJulgamento, "lblValorLatencia");
+  btnCalibrar = criar<QPushButton>(grpJulgamento, "btnCalibrar");
+  auto *linhaLatencia = new QHBoxLayout;
+  linhaLatencia->addWidget(lblValorLatencia, 1);
+  linhaLatencia->addWidget(btnCalibrar);
+  lblAtrasoVisual = criar<QLabel>(grpJulgamento, "lblAtrasoVisual");
+  spnAtrasoVisual =
+      criarSpin(grpJulgamento, "spnAtrasoVisual", 0, AjustesJulgamento::atrasoVisualMaximoMs);
+  btnResumo = criar<QPushButton>(grpJulgamento, "btnResumo");
+  btnTake = criar<QPushButton>(grpJulgamento, "btnTake");
+  auto *linhaBotoes = new QHBoxLayout;
+  linhaBotoes->addWidget(btnResumo);
+  linhaBotoes->addWidget(btnTake);
+  julgar->addRow(lblRigor, cmbRigor);
+  julgar->addRow(lblLatencia, linhaLatencia);
+  julgar->addRow(lblAtrasoVisual, spnAtrasoVisual);
+  julgar->addRow(linhaBotoes);
+  segunda->addWidget(grpJulgamento);
+  segunda->addStretch(1);
 
   btnFechar = criar<QPushButton>(this, "btnFechar");
-  coluna->addWidget(btnFechar, 0, Qt::AlignRight);
+  janela->addWidget(btnFechar, 0, Qt::AlignRight);
 
   for (QCheckBox *caixa : {ckContagemNoLoop, ckClique, ckColcheias, ckMarcasNasLinhas, ckTreinador})
     connect(caixa, &QCheckBox::toggled, this, &TformPratica::alterado);
@@ -119,6 +153,17 @@ TformPratica::TformPratica(QWidget *parent) : QDialog(parent) {
   });
   connect(btnLoopCompassos, &QPushButton::clicked, this,
           [this] { emit loopPedido(spnCompassosLoop->value()); });
+  const auto julgamentoMudou = [this] {
+    if (mostrando) return;
+    julgamento.rigor = static_cast<Rigor>(cmbRigor->currentIndex());
+    julgamento.atrasoVisualMs = spnAtrasoVisual->value();
+    emit julgamentoAlterado(julgamento);
+  };
+  connect(cmbRigor, &QComboBox::currentIndexChanged, this, julgamentoMudou);
+  connect(spnAtrasoVisual, &QSpinBox::valueChanged, this, julgamentoMudou);
+  connect(btnCalibrar, &QPushButton::clicked, this, &TformPratica::calibracaoPedida);
+  connect(btnResumo, &QPushButton::clicked, this, &TformPratica::resumoPedido);
+  connect(btnTake, &QPushButton::clicked, this, &TformPratica::takePedido);
   connect(btnFechar, &QPushButton::clicked, this, &QDialog::close);
 }
 
@@ -146,8 +191,28 @@ void TformPratica::aplicarIdioma() {
   lblAlvo->setText(texto("lblAlvo"));
   for (QSpinBox *spin : {spnVelocidade, spnInicio, spnPasso, spnAlvo})
     spin->setSuffix(QStringLiteral(" %"));
+  grpJulgamento->setTitle(texto("grpJulgamento"));
+  lblRigor->setText(texto("lblRigor"));
+  const char *rigores[] = {"rigorEstrito", "rigorNormal", "rigorFolgado"};
+  for (int i = 0; i < 3; ++i) cmbRigor->setItemText(i, texto(rigores[i]));
+  lblLatencia->setText(texto("lblLatencia"));
+  btnCalibrar->setText(texto("btnCalibrar"));
+  lblAtrasoVisual->setText(texto("lblAtrasoVisual"));
+  spnAtrasoVisual->setSuffix(QStringLiteral(" ms"));
+  btnResumo->setText(texto("btnResumo"));
+  btnTake->setText(texto("btnTake"));
+  mostrarJulgamento(julgamento);
   btnFechar->setText(texto("btnFechar"));
   adjustSize();
+}
+
+void TformPratica::mostrarJulgamento(const AjustesJulgamento &ajustes) {
+  mostrando = true;
+  julgamento = ajustes;
+  cmbRigor->setCurrentIndex(static_cast<int>(ajustes.rigor));
+  lblValorLatencia->setText(TformResumo::formatarDesvio(ajustes.latenciaEntradaMs));
+  spnAtrasoVisual->setValue(ajustes.atrasoVisualMs);
+  mostrando = false;
 }
 
 void TformPratica::mostrar(const AjustesPratica &a, int velocidade) {

@@ -1,9 +1,11 @@
-// The practice window: count-in, click, loop by bars, speed and the speed trainer. It shows
-// the settings it is given and reports every change at once; it keeps none of its own.
+// The practice window: count-in, click, loop by bars, speed and the speed trainer, and how the
+// drummer's hits are judged. It shows the settings it is given and reports every change at
+// once; it keeps none of its own.
 #pragma once
 
 #include <QDialog>
 
+#include "julgamento/AjustesJulgamento.h"
 #include "pratica/AjustesPratica.h"
 
 class QCheckBox;
@@ -26,6 +28,8 @@ class TformPratica : public QDialog {
   void mostrar(const AjustesPratica &ajustes, int velocidade);
   // The loop button and the speed need a song.
   void setComMusica(bool comMusica);
+  // Shows the judging settings, without reporting them back.
+  void mostrarJulgamento(const AjustesJulgamento &ajustes);
 
   QComboBox *getCmbContagem() const { return cmbContagem; }
   QCheckBox *getCkContagemNoLoop() const { return ckContagemNoLoop; }
@@ -41,12 +45,23 @@ class TformPratica : public QDialog {
   QSpinBox *getSpnPasso() const { return spnPasso; }
   QSpinBox *getSpnPasses() const { return spnPasses; }
   QSpinBox *getSpnAlvo() const { return spnAlvo; }
+  QComboBox *getCmbRigor() const { return cmbRigor; }
+  QLabel *getLblValorLatencia() const { return lblValorLatencia; }
+  QPushButton *getBtnCalibrar() const { return btnCalibrar; }
+  QSpinBox *getSpnAtrasoVisual() const { return spnAtrasoVisual; }
+  QPushButton *getBtnResumo() const { return btnResumo; }
+  QPushButton *getBtnTake() const { return btnTake; }
 
  signals:
   void ajustesAlterados(const AjustesPratica &ajustes);
   void velocidadeAlterada(int percentual);
   // A loop of compassos bars from the current bar.
   void loopPedido(int compassos);
+  // The strictness or the visual offset changed (the latency comes from the tap test).
+  void julgamentoAlterado(const AjustesJulgamento &ajustes);
+  void calibracaoPedida();
+  void resumoPedido();
+  void takePedido();
 
  private:
   AjustesPratica lidos() const;
@@ -78,6 +93,17 @@ class TformPratica : public QDialog {
   QSpinBox *spnPasses;
   QLabel *lblAlvo;
   QSpinBox *spnAlvo;
+  QGroupBox *grpJulgamento;
+  QLabel *lblRigor;
+  QComboBox *cmbRigor;
+  QLabel *lblLatencia;
+  QLabel *lblValorLatencia;
+  QPushButton *btnCalibrar;
+  QLabel *lblAtrasoVisual;
+  QSpinBox *spnAtrasoVisual;
+  QPushButton *btnResumo;
+  QPushButton *btnTake;
   QPushButton *btnFechar;
   bool mostrando = false;
+  AjustesJulgamento julgamento;
 };

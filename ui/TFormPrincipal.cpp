@@ -17,6 +17,8 @@
 #include "TVxMidiOut.h"
 #include "config/ArquivoConfiguracao.h"
 #include "config/GerenciadorIdiomas.h"
+#include "entrada/KitEletronico.h"
+#include "julgamento/TformCalibracao.h"
 #include "midi/SaidaMIDI.h"
 #include "playback/AcessoGui.h"
 #include "playback/Sequenciador.h"
@@ -153,6 +155,7 @@ TFormPrincipal::TFormPrincipal(QWidget *parent)
 TFormPrincipal::~TFormPrincipal() {
   if (AcessoGui::instancia().getVisor() == this) AcessoGui::instancia().setVisor(nullptr);
   if (FormPrincipal == this) FormPrincipal = nullptr;
+  if (kitEletronico) kitEletronico->aoGolpe = nullptr;
 }
 
 void TFormPrincipal::criarControles() {
@@ -225,6 +228,7 @@ void TFormPrincipal::criarControles() {
   criarAjudaTeclado();
   criarDialogos();
   criarPratica();
+  criarJulgamento();
 }
 
 void TFormPrincipal::criarBotao(int tag, const char *nome, const QRect &lugar,
@@ -263,6 +267,7 @@ void TFormPrincipal::aplicarIdioma() {
     imagem->setPixmap(QPixmap::fromImage(idioma.getImagem(secao, imagem->objectName())));
   setWindowTitle(idioma.getTexto(QStringLiteral("geral"), QStringLiteral("tituloGeral")));
   aplicarIdiomaPratica();
+  aplicarIdiomaJulgamento();
 }
 
 void TFormPrincipal::conectar() {
@@ -337,7 +342,9 @@ void TFormPrincipal::imgSetupClick() {
 }
 
 bool TFormPrincipal::eventFilter(QObject *objeto, QEvent *evento) {
-  if (objeto == windowHandle()) {
+  // The tap test's window is modal: the strikes on its keys play and count as well.
+  const bool tapTeste = frmCalibracao && objeto == frmCalibracao->windowHandle();
+  if (objeto == windowHandle() || tapTeste) {
     if (evento->type() == QEvent::KeyPress) return FormKeyDown(static_cast<QKeyEvent *>(evento));
     if (evento->type() == QEvent::KeyRelease) return FormKeyUp(static_cast<QKeyEvent *>(evento));
   }

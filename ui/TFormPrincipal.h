@@ -8,12 +8,19 @@
 #include <functional>
 
 #include "config/Mensageiro.h"
+#include "julgamento/AjustesJulgamento.h"
+#include "julgamento/GravadorTake.h"
+#include "julgamento/ResumoPasse.h"
 #include "playback/VisorReproducao.h"
 #include "ui/EstadoPlayer.h"
 #include "ui/TabelaTeclas.h"
 
 class FaixaLoop;
 class KitEletronico;
+class MarcasJulgamento;
+class SessaoJulgamento;
+class TformCalibracao;
+class TformResumo;
 class PainelPratica;
 class QListWidget;
 class TformPratica;
@@ -135,6 +142,13 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   // button); playback starts when it was stopped.
   void loopCompassos(int compassos);
   QTimer *getTimerPlayer() const { return TimerPlayer; }
+  SessaoJulgamento *getSessaoJulgamento() const { return sessaoJulgamento; }
+  MarcasJulgamento *getMarcasJulgamento() const { return marcasJulgamento; }
+  TformResumo *getFormResumo() const { return frmResumo; }
+  TformCalibracao *getFormCalibracao() const { return frmCalibracao; }
+  // Saves the take of the session as arquivo (the practice window's button asks for both);
+  // a failure is named in a message. Answers whether it was saved.
+  bool salvarTakeEm(const QString &arquivo, ModoTake modo);
 
  protected:
   // Key events of the window and of every control in it arrive here first, before the
@@ -226,6 +240,19 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   void abrirPratica();
   void preencherRecentes();
 
+  // Judging the drummer's hits (TFormPrincipalJulgamento.cpp).
+  void criarJulgamento();
+  void aplicarIdiomaJulgamento();
+  void aplicarAjustesJulgamento(const AjustesJulgamento &ajustes);
+  // A hit of the keyboard or the kit on note nota's piece, arrived now.
+  void julgarGolpe(int nota, int velocidade);
+  // Another song: its passes, take and marks start empty.
+  void novaMusicaJulgada();
+  void passeFechado(const ResumoPasse &passe);
+  void mostrarResumo();
+  void abrirCalibracao();
+  void salvarTake();
+
   // The tutorial, the help and the web address (TFormPrincipalDocumentos.cpp).
   void imgTutorialClick();
   void imgHelpClick();
@@ -280,6 +307,10 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   PainelPratica *pnPratica;
   TformPratica *frmPratica;
   FaixaLoop *faixaLoop;
+  SessaoJulgamento *sessaoJulgamento = nullptr;
+  MarcasJulgamento *marcasJulgamento = nullptr;
+  TformResumo *frmResumo = nullptr;
+  TformCalibracao *frmCalibracao = nullptr;
 
   // The keyboard help.
   QWidget *panelTecladoPequeno;

@@ -152,6 +152,7 @@ bool TFormPrincipal::abrirMusica(const QString &arquivo) {
     return false;
   }
   pastaUltimaMusica = QFileInfo(arquivo).absolutePath();
+  novaMusicaJulgada();
   const Musica &musica = *GerenciadorMusica::instancia().getMusicaAtual();
   ArquivoConfiguracao &configuracao = ArquivoConfiguracao::instancia();
   GerenciadorIdiomas &idioma = GerenciadorIdiomas::instancia();

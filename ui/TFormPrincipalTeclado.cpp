@@ -7,6 +7,7 @@
 #include "config/ArquivoConfiguracao.h"
 #include "config/GerenciadorIdiomas.h"
 #include "entrada/KitEletronico.h"
+#include "julgamento/SessaoJulgamento.h"
 #include "midi/SaidaMIDI.h"
 #include "playback/Sequenciador.h"
 #include "ui/Imagem.h"
@@ -86,6 +87,11 @@ void TFormPrincipal::btnFecharAjudaAtalhosClick() {
 
 void TFormPrincipal::setKitEletronico(KitEletronico *kit) {
   kitEletronico = kit;
+  if (kit) {
+    kit->aoGolpe = [this](const KitEletronico::Golpe &golpe) {
+      sessaoJulgamento->golpe(golpe.peca, golpe.velocidade, golpe.chegadaNs);
+    };
+  }
   SaidaMIDI::instancia().setAoAbrirDispositivo([kit] {
     if (kit) kit->reconectarSaida();
   });
@@ -150,6 +156,7 @@ void TFormPrincipal::tratarTecla(int codigo, Qt::KeyboardModifiers modificadores
       if (pressionada && !pedal) {
         pedal = true;
         saida.enviarNoteOn(canalTeclado, velocidadeTeclado, notaPedal);
+        julgarGolpe(notaPedal, velocidadeTeclado);
       }
     } else {
       if (kit) kit->apagar(notaPedal);
@@ -165,6 +172,7 @@ void TFormPrincipal::tratarTecla(int codigo, Qt::KeyboardModifiers modificadores
       if (kit) kit->acender(nota);
       segura = true;
       saida.enviarNoteOn(canalTeclado, velocidadeTeclado, nota);
+      julgarGolpe(nota, velocidadeTeclado);
     }
   });
 }

@@ -33,6 +33,7 @@
 #include "TVxMidi.h"
 #include "config/ArquivoConfiguracao.h"
 #include "config/GerenciadorIdiomas.h"
+#include "julgamento/MarcasJulgamento.h"
 #include "midi/SaidaMIDI.h"
 #include "playback/Sequenciador.h"
 #include "pratica/PainelPratica.h"
@@ -209,6 +210,22 @@ void renderizar(const QDir &pasta, const QString &codigo) {
   clicar(janela, TFormPrincipal::tagRepeat);
   tocarAteAcender(3);
   fotografar(janela, pasta, codigo, QStringLiteral("looping"));
+  // Hits judged on the kit as the drummer plays along, with the pass's readout.
+  MarcasJulgamento *marcas = janela.getMarcasJulgamento();
+  ResumoPasse passe;
+  const Julgamento julgados[] = {{PecaBateria::bumbo, ClasseGolpe::noTempo, 4},
+                                 {PecaBateria::caixa, ClasseGolpe::atrasado, 41},
+                                 {PecaBateria::chimbalFechado, ClasseGolpe::adiantado, -38},
+                                 {PecaBateria::ataque1, ClasseGolpe::perdido},
+                                 {PecaBateria::ton1, ClasseGolpe::extra}};
+  for (const Julgamento &j : julgados) {
+    marcas->mostrar(j);
+    passe.somar(j);
+  }
+  marcas->setNumeroPasse(2);
+  marcas->mostrarPasse(passe);
+  fotografar(janela, pasta, codigo, QStringLiteral("judging"));
+  marcas->limpar();
   clicar(janela, TFormPrincipal::tagPlay);
 
   // The practice window beside the main window, with the click and the trainer on.

@@ -1,0 +1,131 @@
+#include "julgamento/SessaoJulgamento.h"
+
+#include "TVxMidiStamp.h"
+#include "TVxMidiSync.h"
+#include "playback/Sequenciador.h"
+
+namespace {
+// How often the judge looks at the clock while nothing else wakes it.
+constexpr int intervaloRelogioMs = 20;
+}  // namespace
+
+SessaoJulgamento::SessaoJulgamento(Sequenciador &sequenciador,
+                                   std::function<int64_t()> atrasoSaidaNs, QObject *parent)
+    : QObject(parent), sequenciador(sequenciador), atrasoSaida(std::move(atrasoSaidaNs)) {
+  relogio.setInterval(intervaloRelogioMs);
+  connect(&relogio, &QTimer::timeout, this, [this] { juiz.avancar(TVxMidiStamp::agora()); });
+  juiz.aoJulgar = [this](const Julgamento &j) { julgado(j); };
+  juiz.aoFecharPasse = [this](const ResumoPasse &passe) {
+    passes.push_back(passe);
+    if (passes.size() > passesGuardados) passes.erase(passes.begin());
+    takeUltimoPasse = takePasse;
+    takePasse.limpar();
+    if (aoFecharPasse) aoFecharPasse(passe);
+  };
+
+  Sequenciador::Ouvintes &ouvintes = sequenciador.getOuvintes();
+  ouvintes.notaBateria = [this](int nota, int tick, int64_t devido) {
+    juiz.nota(nota, tick, somDe(devido));
+  };
+  ouvintes.tick = [this](int tick, int64_t devido) {
+    // Played again from the start: a new take of the whole song.
+    if (tick == 0) {
+      takeMusica.limpar();
+      takeUltimoPasse.limpar();
+    }
+    tocando = true;
+    juiz.tick(tick, somDe(devido));
+    juiz.avancar(TVxMidiStamp::agora());
+    if (!relogio.isActive()) relogio.start();
+  };
+  ouvintes.voltaLoop = [this](int64_t devido) { juiz.fimDoPasse(somDe(devido)); };
+  ouvintes.interrupcao = [this](int64_t devido) { interrompido(devido); };
+  ouvintes.clique = [this](int64_t devido) {
+    if (!calibrando) return;
+    calibracao.clique(somDe(devido));
+    if (aoProgressoCalibracao)
+      aoProgressoCalibracao(calibracao.getCliques(), calibracao.getToques());
+  };
+  ouvintes.fimCalibracao = [this] {
+    // The last strike may come up to half a beat after the last click.
+    QTimer::singleShot(30'000 / bpmCalibracao, this, [this] {
+      if (!calibrando) return;
+      calibrando = false;
+      if (aoFimCalibracao) aoFimCalibracao(calibracao.calcular());
+    });
+  };
+}
+
+SessaoJulgamento::~SessaoJulgamento() {
+  sequenciador.getOuvintes() = {};
+}
+
+void SessaoJulgamento::golpe(PecaBateria peca, int velocidade, int64_t chegadaNs) {
+  if (calibrando) {
+    calibracao.toque(chegadaNs);
+    if (aoProgressoCalibracao)
+      aoProgressoCalibracao(calibracao.getCliques(), calibracao.getToques());
+    return;
+  }
+  if (!tocando) return;
+  juiz.golpe(peca, velocidade, chegadaNs);
+  juiz.avancar(TVxMidiStamp::agora());
+}
+
+// Inside a beat the song has ended: its last notes still sound and may still be hit, so the
+// pass closes once their window has passed. Otherwise nothing more sounds.
+void SessaoJulgamento::interrompido(int64_t devidoNs) {
+  if (!tocando) return;
+  tocando = devidoNs != 0;
+  if (devidoNs == 0) {
+    juiz.interromper(TVxMidiStamp::agora());
+    relogio.stop();
+    return;
+  }
+  const int64_t fim = somDe(devidoNs);
+  juiz.fimDoPasse(fim);
+  const auto espera = (fim - TVxMidiStamp::agora()) / 1'000'000 +
+                      static_cast<int64_t>(janelasDe(juiz.getAjustes().rigor).externaMs) + 1;
+  QTimer::singleShot(static_cast<int>(std::max<int64_t>(espera, 0)), this, [this] {
+    if (!tocando || sequenciador.getSincronismo()->IsRunning()) return;
+    tocando = false;
+    juiz.interromper(TVxMidiStamp::agora());
+    relogio.stop();
+  });
+}
+
+void SessaoJulgamento::julgado(const Julgamento &julgamento) {
+  if (julgamento.classe != ClasseGolpe::perdido) {
+    const int nota = descricaoPeca(julgamento.pecaGolpe).nota;
+    takeMusica.adicionar(julgamento.tick, nota, julgamento.velocidade);
+    takePasse.adicionar(julgamento.tick, nota, julgamento.velocidade);
+  }
+  if (aoJulgar) aoJulgar(julgamento);
+}
+
+void SessaoJulgamento::novaMusica() {
+  cancelarCalibracao();
+  juiz.reiniciar();
+  relogio.stop();
+  tocando = false;
+  passes.clear();
+  takeMusica.limpar();
+  takePasse.limpar();
+  takeUltimoPasse.limpar();
+}
+
+const GravadorTake &SessaoJulgamento::getTake() const {
+  return takeUltimoPasse.isVazio() ? takeMusica : takeUltimoPasse;
+}
+
+void SessaoJulgamento::iniciarCalibracao() {
+  calibracao.limpar();
+  calibrando = true;
+  sequenciador.calibrar(batidasCalibracao, bpmCalibracao);
+}
+
+void SessaoJulgamento::cancelarCalibracao() {
+  if (!calibrando) return;
+  calibrando = false;
+  sequenciador.interromper();
+}
