@@ -255,6 +255,25 @@ TEST_F(ArquivoConfiguracaoTeste, PracticeAndTheSongsRememberedSurviveASave) {
   EXPECT_EQ(ruim.getMemoriaMusicas().getLembrancas()[0].velocidade, 25);
 }
 
+// The judging settings: kept across a save to the tenth of a millisecond, brought into range
+// or back to their defaults when the file holds what they cannot be.
+TEST_F(ArquivoConfiguracaoTeste, TheJudgingSettingsSurviveASaveAndBadValuesTakeBounds) {
+  ArquivoConfiguracao configuracao(localEm(pasta.path()));
+  configuracao.setAjustesJulgamento({Rigor::estrito, -12.3, 40});
+  configuracao.salvar();
+  ArquivoConfiguracao lida(localEm(pasta.path()));
+  EXPECT_EQ(lida.getAjustesJulgamento(), (AjustesJulgamento{Rigor::estrito, -12.3, 40}));
+
+  gravar(caminho("Kovrinta.ini"),
+         "[julgamento]\nrigor=severo\nlatenciaEntrada=9999\natrasoVisual=-5\n");
+  const AjustesJulgamento ruins = ArquivoConfiguracao(localEm(pasta.path())).getAjustesJulgamento();
+  EXPECT_EQ(ruins.rigor, Rigor::normal);
+  EXPECT_EQ(ruins.latenciaEntradaMs, AjustesJulgamento::latenciaMaximaMs);
+  EXPECT_EQ(ruins.atrasoVisualMs, 0);
+  gravar(caminho("Kovrinta.ini"), "[julgamento]\nlatenciaEntrada=nan\n");
+  EXPECT_EQ(ArquivoConfiguracao(localEm(pasta.path())).getAjustesJulgamento().latenciaEntradaMs, 0);
+}
+
 // Reading strips blanks around a value, then one pair of enclosing quotes: a name read from
 // quotes keeps its own quotes and blanks across a save.
 TEST_F(ArquivoConfiguracaoTeste, ALanguageNameReadFromQuotesStaysTheSameAcrossASave) {
