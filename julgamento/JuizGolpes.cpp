@@ -43,6 +43,7 @@ void JuizGolpes::golpe(PecaBateria peca, int velocidade, int64_t chegadaNs) {
   auto depois = golpes.end();
   while (depois != golpes.begin() && std::prev(depois)->ns > ns) --depois;
   golpes.insert(depois, {peca, velocidade, ns});
+  if (primeiroGolpe == 0 || ns < primeiroGolpe) primeiroGolpe = ns;
 }
 
 bool JuizGolpes::decidirGolpe(bool tudoConhecido) {
@@ -117,6 +118,11 @@ void JuizGolpes::avancar(int64_t agora) {
       // Still open: its window, or a hit waiting that could take it.
       if (nota.somNs + externaNs >= agora) break;
       if (!golpes.empty() && golpes.front().ns <= nota.somNs + externaNs) break;
+      // Before the drummer came in.
+      if (primeiroGolpe == 0 || nota.somNs + externaNs < primeiroGolpe) {
+        notas.pop_front();
+        continue;
+      }
       Julgamento perdido;
       perdido.peca = nota.peca;
       perdido.classe = ClasseGolpe::perdido;
@@ -137,6 +143,7 @@ void JuizGolpes::interromper(int64_t agora) {
   avancar(std::numeric_limits<int64_t>::max());
   ticks.clear();
   conhecidoAte = 0;
+  primeiroGolpe = 0;
 }
 
 void JuizGolpes::fimDoPasse(int64_t fimNs) {
@@ -156,12 +163,17 @@ void JuizGolpes::fecharSePossivel(int64_t agora, bool forcar) {
     if (!golpes.empty() && golpes.front().ns < fronteira) return;
     if (!notas.empty() && notas.front().somNs < fronteira) return;
   }
-  atual.numero = ++passes;
   const ResumoPasse fechado = atual;
   atual = seguinte;
   seguinte = {};
   fronteira = 0;
-  if (aoFecharPasse) aoFecharPasse(fechado);
+  if (fechado.golpes == 0 && fechado.notas() == 0) return;
+  ++passes;
+  if (aoFecharPasse) {
+    ResumoPasse numerado = fechado;
+    numerado.numero = passes;
+    aoFecharPasse(numerado);
+  }
 }
 
 void JuizGolpes::reiniciar() {
@@ -172,5 +184,6 @@ void JuizGolpes::reiniciar() {
   atual = {};
   seguinte = {};
   fronteira = 0;
+  primeiroGolpe = 0;
   passes = 0;
 }

@@ -1,8 +1,10 @@
 // Judges the drummer's hits against the song's drum notes: each hit takes the nearest note of
 // its piece that no earlier hit took, within the outer window, and is on time, early or late
 // by its offset, or extra when no note is near; a note no hit took by the time its window
-// closes is missed. Times are nanoseconds on the monotonic clock: a note's is the moment it
-// leaves the output, a hit's the moment it arrived. User-interface thread only.
+// closes is missed, from the drummer's first hit on: what sounds before it (an intro listened
+// to, a song played without playing along) is not judged, and a pass with nothing judged is
+// no pass. Times are nanoseconds on the monotonic clock: a note's is the moment it leaves the
+// output, a hit's the moment it arrived. User-interface thread only.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +33,8 @@ class JuizGolpes {
   // whose window has closed; then closes the pass whose end and window have passed.
   void avancar(int64_t agora);
   // Playback stopped or jumped at agora: the notes not yet sounded never will, and no hit
-  // comes to the notes before: everything is decided with what is known.
+  // comes to the notes before: everything is decided with what is known. Judging starts again
+  // at the next hit.
   void interromper(int64_t agora);
   // The pass ends at fimNs (a loop's wrap, the song's end): what sounds from then on counts
   // in the next pass. Its figures go out once its last window has closed.
@@ -81,5 +84,7 @@ class JuizGolpes {
   ResumoPasse seguinte;
   // The end of the pass being played, 0 while it goes on.
   int64_t fronteira = 0;
+  // The first hit since the start or the last interruption, 0 before it.
+  int64_t primeiroGolpe = 0;
   int passes = 0;
 };

@@ -114,6 +114,12 @@ void SessaoJulgamento::novaMusica() {
   takeUltimoPasse.limpar();
 }
 
+void SessaoJulgamento::encerrarPasse() {
+  const int64_t agora = TVxMidiStamp::agora();
+  juiz.fimDoPasse(agora);
+  juiz.interromper(agora);
+}
+
 const GravadorTake &SessaoJulgamento::getTake() const {
   return takeUltimoPasse.isVazio() ? takeMusica : takeUltimoPasse;
 }

@@ -38,6 +38,8 @@ class SessaoJulgamento : public QObject {
   void golpe(PecaBateria peca, int velocidade, int64_t chegadaNs);
   // Another song: its passes and take start empty.
   void novaMusica();
+  // The drummer stopped the song: what they played of it so far is a pass.
+  void encerrarPasse();
 
   // The tap test: the clicks start; aoProgressoCalibracao follows them, and
   // aoFimCalibracao has the result half a beat after the last.

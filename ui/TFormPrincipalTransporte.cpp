@@ -8,6 +8,7 @@
 
 #include "config/ArquivoConfiguracao.h"
 #include "config/GerenciadorIdiomas.h"
+#include "julgamento/SessaoJulgamento.h"
 #include "midi/SaidaMIDI.h"
 #include "playback/Sequenciador.h"
 #include "setup/TformAssistenteConfiguracaoDriver.h"
@@ -131,6 +132,7 @@ void TFormPrincipal::imgPauseClick() {
 
 void TFormPrincipal::imgStopClick() {
   pararMusica();
+  sessaoJulgamento->encerrarPasse();
 }
 
 void TFormPrincipal::pararMusica() {

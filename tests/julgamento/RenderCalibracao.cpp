@@ -8,76 +8,23 @@
 // runs offscreen unless a platform is named (QT_QPA_PLATFORM=xcb under Xvfb:
 // tests/janela/com-xvfb.sh). It fails when a text needs more room than its control has, or
 // when the window changes size from one state to the next.
-#include <QApplication>
 #include <QDir>
-#include <QLabel>
-#include <QPushButton>
-#include <QScreen>
-#include <QStyleFactory>
 #include <QTest>
 #include <cstdio>
 #include <functional>
+#include <utility>
 
-#include "config/GerenciadorIdiomas.h"
+#include "Previa.h"
 #include "julgamento/SessaoJulgamento.h"
 #include "julgamento/TformCalibracao.h"
 
 namespace {
 
-struct IdiomaPrevia {
-  const char *codigo;
-  const char *nome;
-};
-
-const IdiomaPrevia idiomas[] = {
-    {"en", "English"},
-    {"pt-BR", "Português (Brasil)"},
-    {"es", "Español"},
-};
-
-int falhas = 0;
-
-void falhar(const QString &texto) {
-  std::fprintf(stderr, "render-calibracao: %s\n", qPrintable(texto));
-  ++falhas;
-}
-
-QString nomeDe(const QWidget *w) {
-  return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
-                                   : w->objectName();
-}
-
-// Every visible text fits its control.
-void verificar(QWidget *janela, const QString &foto) {
-  for (QLabel *rotulo : janela->findChildren<QLabel *>()) {
-    if (!rotulo->isVisible() || rotulo->text().isEmpty()) continue;
-    const int altura =
-        rotulo->wordWrap() ? rotulo->heightForWidth(rotulo->width()) : rotulo->sizeHint().height();
-    if (altura > rotulo->height())
-      falhar(QStringLiteral("%1: %2 needs %3 pixels of height, has %4")
-                 .arg(foto, nomeDe(rotulo))
-                 .arg(altura)
-                 .arg(rotulo->height()));
-    if (!rotulo->wordWrap() && rotulo->sizeHint().width() > rotulo->width())
-      falhar(QStringLiteral("%1: %2 \"%3\" needs %4 pixels of width, has %5")
-                 .arg(foto, nomeDe(rotulo), rotulo->text())
-                 .arg(rotulo->sizeHint().width())
-                 .arg(rotulo->width()));
-  }
-  for (QPushButton *botao : janela->findChildren<QPushButton *>()) {
-    if (!botao->isVisible()) continue;
-    if (botao->fontMetrics().horizontalAdvance(botao->text()) + 12 > botao->width())
-      falhar(QStringLiteral("%1: %2 does not fit its text").arg(foto, nomeDe(botao)));
-  }
-}
+using previa::falhar;
 
 void fotografar(TformCalibracao &janela, const QDir &pasta, const QString &arquivo) {
-  QCoreApplication::processEvents();
-  verificar(&janela, arquivo);
-  const QString caminho = pasta.filePath(arquivo + QStringLiteral(".png"));
-  if (!janela.grab().toImage().save(caminho, "PNG"))
-    falhar(QStringLiteral("cannot write %1").arg(caminho));
-  else
+  const QString caminho = previa::fotografar(janela, pasta, arquivo);
+  if (!caminho.isEmpty())
     std::printf("%s  (%dx%d, %s)\n", qPrintable(caminho), janela.width(), janela.height(),
                 qPrintable(janela.windowTitle()));
 }
@@ -125,30 +72,5 @@ void renderizar(const QDir &pasta, const QString &codigo) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  if (QStyle *estilo = QStyleFactory::create(QStringLiteral("Fusion")))
-    QApplication::setStyle(estilo);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: render-calibracao OUTPUT_FOLDER\n");
-    return 2;
-  }
-  const QDir pasta(QString::fromLocal8Bit(argv[1]));
-  if (!QDir().mkpath(pasta.path())) {
-    std::fprintf(stderr, "render-calibracao: cannot create %s\n", argv[1]);
-    return 1;
-  }
-  const qreal dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
-  if (dpi != 96) falhar(QStringLiteral("the screen has %1 DPI, not 96").arg(dpi));
-
-  GerenciadorIdiomas::configurarParaTestes(QStringLiteral(KOVRINTA_PROGRAM_DIR));
-  for (const IdiomaPrevia &idioma : idiomas) {
-    if (!GerenciadorIdiomas::instancia().selecionarIdioma(QString::fromUtf8(idioma.nome))) {
-      falhar(QStringLiteral("the language %1 is not in the program folder")
-                 .arg(QString::fromUtf8(idioma.nome)));
-      continue;
-    }
-    renderizar(pasta, QLatin1String(idioma.codigo));
-  }
-  return falhas == 0 ? 0 : 1;
+  return previa::executarPrevia(argc, argv, "render-calibracao", renderizar);
 }

@@ -8,15 +8,15 @@
 // (QT_QPA_PLATFORM=xcb under Xvfb: tests/janela/com-xvfb.sh). It fails when the readout
 // lies over a picture of the kit, when a badge covers the readout, or when a verdict leaves
 // the picture as it was.
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QImage>
-#include <QScreen>
-#include <QStyleFactory>
+#include <QRect>
 #include <QTest>
 #include <cstdio>
+#include <iterator>
 
-#include "config/GerenciadorIdiomas.h"
+#include "Previa.h"
 #include "julgamento/MarcasJulgamento.h"
 #include "julgamento/ResumoPasse.h"
 #include "ui/Bateria.h"
@@ -25,23 +25,7 @@
 
 namespace {
 
-struct IdiomaPrevia {
-  const char *codigo;
-  const char *nome;
-};
-
-const IdiomaPrevia idiomas[] = {
-    {"en", "English"},
-    {"pt-BR", "Português (Brasil)"},
-    {"es", "Español"},
-};
-
-int falhas = 0;
-
-void falhar(const QString &texto) {
-  std::fprintf(stderr, "render-marcas: %s\n", qPrintable(texto));
-  ++falhas;
-}
+using previa::falhar;
 
 Julgamento julgamento(PecaBateria peca, ClasseGolpe classe, double desvioMs = 0) {
   Julgamento j;
@@ -136,30 +120,5 @@ void renderizar(const QDir &pasta, const QString &codigo) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  if (QStyle *estilo = QStyleFactory::create(QStringLiteral("Fusion")))
-    QApplication::setStyle(estilo);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: render-marcas OUTPUT_FOLDER\n");
-    return 2;
-  }
-  const QDir pasta(QString::fromLocal8Bit(argv[1]));
-  if (!QDir().mkpath(pasta.path())) {
-    std::fprintf(stderr, "render-marcas: cannot create %s\n", argv[1]);
-    return 1;
-  }
-  const qreal dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
-  if (dpi != 96) falhar(QStringLiteral("the screen has %1 DPI, not 96").arg(dpi));
-
-  GerenciadorIdiomas::configurarParaTestes(QStringLiteral(KOVRINTA_PROGRAM_DIR));
-  for (const IdiomaPrevia &idioma : idiomas) {
-    if (!GerenciadorIdiomas::instancia().selecionarIdioma(QString::fromUtf8(idioma.nome))) {
-      falhar(QStringLiteral("the language %1 is not in the program folder")
-                 .arg(QString::fromUtf8(idioma.nome)));
-      continue;
-    }
-    renderizar(pasta, QLatin1String(idioma.codigo));
-  }
-  return falhas == 0 ? 0 : 1;
+  return previa::executarPrevia(argc, argv, "render-marcas", renderizar);
 }
