@@ -84,8 +84,9 @@ bool JuizGolpes::decidirGolpe(bool tudoConhecido) {
 }
 
 // A judgement counts in the pass its note sounded in (an extra hit: the pass it came in).
-void JuizGolpes::emitir(const Julgamento &julgamento, int64_t momentoNs) {
-  (fronteira != 0 && momentoNs >= fronteira ? seguinte : atual).somar(julgamento);
+void JuizGolpes::emitir(Julgamento julgamento, int64_t momentoNs) {
+  julgamento.noPasseSeguinte = fronteira != 0 && momentoNs >= fronteira;
+  (julgamento.noPasseSeguinte ? seguinte : atual).somar(julgamento);
   if (aoJulgar) aoJulgar(julgamento);
 }
 

@@ -68,7 +68,7 @@ class JuizGolpes {
 
   // Whether the hit at the front can be decided; decides it.
   bool decidirGolpe(bool tudoConhecido);
-  void emitir(const Julgamento &julgamento, int64_t momentoNs);
+  void emitir(Julgamento julgamento, int64_t momentoNs);
   // The song's tick a moment falls on.
   int tickEm(int64_t ns) const;
   void fecharSePossivel(int64_t agora, bool forcar);

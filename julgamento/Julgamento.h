@@ -50,4 +50,7 @@ struct Julgamento {
   int tick = 0;
   // The piece the hit was struck on (nenhuma for perdido): the note's, or the other hi-hat.
   PecaBateria pecaGolpe = PecaBateria::nenhuma;
+  // It counts in the pass after the one being played, whose end has sounded and whose last
+  // windows are still open.
+  bool noPasseSeguinte = false;
 };

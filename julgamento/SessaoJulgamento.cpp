@@ -19,7 +19,8 @@ SessaoJulgamento::SessaoJulgamento(Sequenciador &sequenciador,
     passes.push_back(passe);
     if (passes.size() > passesGuardados) passes.erase(passes.begin());
     takeUltimoPasse = takePasse;
-    takePasse.limpar();
+    takePasse = takeSeguinte;
+    takeSeguinte.limpar();
     if (aoFecharPasse) aoFecharPasse(passe);
   };
 
@@ -28,8 +29,8 @@ SessaoJulgamento::SessaoJulgamento(Sequenciador &sequenciador,
     juiz.nota(nota, tick, somDe(devido));
   };
   ouvintes.tick = [this](int tick, int64_t devido) {
-    // Played again from the start: a new take of the whole song.
-    if (tick == 0) {
+    // Played again from the start, not by a loop: a new take of the whole song.
+    if (tick == 0 && !this->sequenciador.isLoopAtivo()) {
       takeMusica.limpar();
       takeUltimoPasse.limpar();
     }
@@ -98,7 +99,8 @@ void SessaoJulgamento::julgado(const Julgamento &julgamento) {
   if (julgamento.classe != ClasseGolpe::perdido) {
     const int nota = descricaoPeca(julgamento.pecaGolpe).nota;
     takeMusica.adicionar(julgamento.tick, nota, julgamento.velocidade);
-    takePasse.adicionar(julgamento.tick, nota, julgamento.velocidade);
+    (julgamento.noPasseSeguinte ? takeSeguinte : takePasse)
+        .adicionar(julgamento.tick, nota, julgamento.velocidade);
   }
   if (aoJulgar) aoJulgar(julgamento);
 }
@@ -111,6 +113,7 @@ void SessaoJulgamento::novaMusica() {
   passes.clear();
   takeMusica.limpar();
   takePasse.limpar();
+  takeSeguinte.limpar();
   takeUltimoPasse.limpar();
 }
 

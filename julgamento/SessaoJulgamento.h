@@ -72,6 +72,7 @@ class SessaoJulgamento : public QObject {
   std::vector<ResumoPasse> passes;
   GravadorTake takeMusica;
   GravadorTake takePasse;
+  GravadorTake takeSeguinte;
   GravadorTake takeUltimoPasse;
   bool tocando = false;
   Calibracao calibracao;
