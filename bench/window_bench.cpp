@@ -133,23 +133,6 @@ void ocuparACada(QTimer &relogio, int milissegundos, int intervalo) {
   relogio.start(intervalo);
 }
 
-// The word of a judgement's class in the judgement log, as kovrinta-song --judge prints it.
-const char *palavraDa(ClasseGolpe classe) {
-  switch (classe) {
-    case ClasseGolpe::noTempo:
-      return "on-time";
-    case ClasseGolpe::adiantado:
-      return "early";
-    case ClasseGolpe::atrasado:
-      return "late";
-    case ClasseGolpe::extra:
-      return "extra";
-    case ClasseGolpe::perdido:
-      break;
-  }
-  return "missed";
-}
-
 int uso() {
   std::fprintf(stderr,
                "usage: window_bench [--device N] [--busy MS] [--stall MS] [--seconds S] "
@@ -260,7 +243,7 @@ int main(int argc, char **argv) {
     sessao.aoJulgar = [&arquivoJulgamentos, julgar](const Julgamento &julgamento) {
       if (julgar) julgar(julgamento);
       arquivoJulgamentos.write(QStringLiteral("%1 %2 %3\n")
-                                   .arg(QLatin1String(palavraDa(julgamento.classe)))
+                                   .arg(QLatin1String(palavraDaClasse(julgamento.classe)))
                                    .arg(QString::asprintf("%+.3f", julgamento.desvioMs))
                                    .arg(julgamento.tick)
                                    .toUtf8());

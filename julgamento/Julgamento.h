@@ -37,6 +37,24 @@ inline JanelasRigor janelasDe(Rigor rigor) {
   return {35, 90};
 }
 
+// The word of a class that kovrinta-song --judge prints and scripts read: "on-time", "early",
+// "late", "extra", "missed".
+inline const char *palavraDaClasse(ClasseGolpe classe) {
+  switch (classe) {
+    case ClasseGolpe::noTempo:
+      return "on-time";
+    case ClasseGolpe::adiantado:
+      return "early";
+    case ClasseGolpe::atrasado:
+      return "late";
+    case ClasseGolpe::extra:
+      return "extra";
+    case ClasseGolpe::perdido:
+      break;
+  }
+  return "missed";
+}
+
 struct Julgamento {
   // The piece of the note (perdido, and a hit that took one) or of the hit (extra).
   PecaBateria peca = PecaBateria::nenhuma;

@@ -27,23 +27,6 @@ namespace {
 // Ctrl-C reaches the event loop through this pipe; a signal handler may only write.
 int pipeSinal[2] = {-1, -1};
 
-// The words scripts read for each class of a judgement.
-const char *palavraDa(ClasseGolpe classe) {
-  switch (classe) {
-    case ClasseGolpe::noTempo:
-      return "on-time";
-    case ClasseGolpe::adiantado:
-      return "early";
-    case ClasseGolpe::atrasado:
-      return "late";
-    case ClasseGolpe::extra:
-      return "extra";
-    case ClasseGolpe::perdido:
-      break;
-  }
-  return "missed";
-}
-
 // The tap test's tempo: slow enough that a strike is never nearer the next click.
 constexpr int bpmCalibracao = 100;
 
@@ -199,10 +182,10 @@ void JogadorTerminal::ligarJuiz() {
   juiz.aoJulgar = [](const Julgamento &j) {
     const char *peca = descricaoPeca(j.peca).chave;
     if (j.classe == ClasseGolpe::extra || j.classe == ClasseGolpe::perdido)
-      std::printf("judge piece=%s %s tick=%d\n", peca, palavraDa(j.classe), j.tick);
+      std::printf("judge piece=%s %s tick=%d\n", peca, palavraDaClasse(j.classe), j.tick);
     else
-      std::printf("judge piece=%s offset=%+.2f %s tick=%d\n", peca, j.desvioMs, palavraDa(j.classe),
-                  j.tick);
+      std::printf("judge piece=%s offset=%+.2f %s tick=%d\n", peca, j.desvioMs,
+                  palavraDaClasse(j.classe), j.tick);
     std::fflush(stdout);
   };
   juiz.aoFecharPasse = [](const ResumoPasse &r) {
