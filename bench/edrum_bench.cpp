@@ -29,18 +29,20 @@
 #include <QProcess>
 #include <QThread>
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "timing/Analise.h"
+#include "timing/Argumentos.h"
 #include "timing/Dispositivos.h"
 #include "timing/EscritorJack.h"
 #include "timing/JackRecorder.h"
+#include "timing/Processos.h"
 #include "timing/ServidorJack.h"
 #include "timing/SomReferencia.h"
 
@@ -60,9 +62,6 @@ constexpr double duracaoMs = 30;
 // the next.
 constexpr double intervaloMinMs = 100;
 constexpr double intervaloMaxMs = 150;
-// The writer's markers to the recorder: a note-on of channel 16 whose note and velocity hold
-// the hit's number (number % 128, number / 128 + 1).
-constexpr uint8_t marcador = 0x9F;
 // A sound or a note counts for a hit from two periods before its frame (a player may start a
 // note at the start of the hit's cycle) to this long after it.
 constexpr double janelaMs = 30;
@@ -133,28 +132,13 @@ std::vector<EscritorJack::Mensagem> agenda(const std::vector<uint32_t> &plano, j
   for (std::size_t k = 0; k < plano.size(); ++k) {
     const jack_nframes_t quadro = base + plano[k];
     mensagens.push_back({quadro, {noteOnBateria, nota, velocidade}, 3, 0});
-    mensagens.push_back(
-        {quadro,
-         {marcador, static_cast<uint8_t>(k % 128), static_cast<uint8_t>(k / 128 + 1)},
-         3,
-         1});
+    mensagens.push_back(EscritorJack::marca(quadro, k));
     mensagens.push_back({quadro + duracao, {noteOffBateria, nota, 0}, 3, 0});
   }
   std::stable_sort(mensagens.begin(), mensagens.end(), [base](const auto &a, const auto &b) {
     return static_cast<int32_t>(a.quadro - base) < static_cast<int32_t>(b.quadro - base);
   });
   return mensagens;
-}
-
-// Waits up to ms for condicao, pumping nothing: the players are other processes.
-template <typename Condicao>
-bool esperar(int ms, Condicao condicao) {
-  const auto limite = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!condicao()) {
-    if (std::chrono::steady_clock::now() > limite) return false;
-    QThread::msleep(10);
-  }
-  return true;
 }
 
 // Plays the hits once into a player that is ready: the recorder runs from before the first
@@ -201,8 +185,9 @@ std::vector<double> quadrosNoGravador(const JackRecorder &gravador, Rodada &r) {
   bool primeiro = true;
   jack_nframes_t distancia = 0;
   for (const auto &m : gravador.midi()) {
-    if (m.length < 3 || m.bytes[0] != marcador || m.bytes[2] == 0) continue;
-    const std::size_t k = m.bytes[1] + std::size_t(m.bytes[2] - 1) * 128;
+    const std::optional<std::size_t> numero = EscritorJack::numeroDaMarca(m.bytes, m.length);
+    if (!numero) continue;
+    const std::size_t k = *numero;
     if (k >= quadros.size()) continue;
     quadros[k] = double(m.frame);
     const jack_nframes_t d = r.quadros[k] - static_cast<jack_nframes_t>(m.frame);
@@ -269,8 +254,8 @@ void analisarMidi(Bancada &b, Rodada &r) {
   const std::vector<double> golpes = quadrosNoGravador(b.gravador, r);
   std::vector<double> notas;
   for (const auto &m : b.gravador.midi())
-    if (m.length == 3 && (m.bytes[0] & 0xF0) == 0x90 && m.bytes[0] != marcador &&
-        m.bytes[1] == nota && m.bytes[2] > 0)
+    if (m.length == 3 && (m.bytes[0] & 0xF0) == 0x90 &&
+        !EscritorJack::numeroDaMarca(m.bytes, m.length) && m.bytes[1] == nota && m.bytes[2] > 0)
       notas.push_back(double(m.frame));
   r.recebidas = notas.size();
   const bool todos =
@@ -297,14 +282,6 @@ void lerLinhas(const QByteArray &saida, Rodada &r) {
                     &tratado, &n, &v) == 4 &&
         n == nota)
       r.linhas.emplace_back(chegada, tratado);
-  }
-}
-
-void encerrar(QProcess &p) {
-  p.terminate();
-  if (!p.waitForFinished(5000)) {
-    p.kill();
-    p.waitForFinished(5000);
   }
 }
 
@@ -539,22 +516,11 @@ void imprimirLista(const Rodada &sintetizador, const Rodada &fluidsynth, const R
 }
 
 bool parse(const QStringList &args, Opcoes &o) {
-  for (int i = 1; i < args.size(); ++i) {
-    if (args[i] == "--list") {
-      o.listar = true;
-      continue;
-    }
-    if (i + 1 >= args.size()) return false;
-    if (args[i] == "--hits")
-      o.golpes = args[++i].toInt();
-    else if (args[i] == "--period")
-      o.period = args[++i].toInt();
-    else if (args[i] == "--program-dir")
-      o.programa = args[++i];
-    else
-      return false;
-  }
-  return o.golpes > 1 && o.golpes <= 127 * 128 && o.period > 0;
+  return lerArgumentos(args, {{"--list", &o.listar},
+                              {"--hits", &o.golpes},
+                              {"--period", &o.period},
+                              {"--program-dir", &o.programa}}) &&
+         o.golpes > 1 && o.golpes <= 127 * 128 && o.period > 0;
 }
 
 int falhar(const char *motivo) {
@@ -606,8 +572,7 @@ int main(int argc, char **argv) {
       periodo, taxa, periodoMs, o.golpes, nota, velocidade, intervaloMinMs, intervaloMaxMs,
       qPrintable(soundfont));
 
-  const bool temFluidSynth =
-      QProcess::execute("sh", {"-c", "command -v fluidsynth >/dev/null"}) == 0;
+  const bool temFluidSynth = temComando("fluidsynth");
   const Rodada sintetizador = rodarKovrinta(o, b, sintetizadorN, true);
   Rodada fluidsynth;
   if (temFluidSynth)

@@ -21,16 +21,13 @@
 // every hit takes its own note).
 
 #include <jack/jack.h>
-#include <time.h>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -42,11 +39,15 @@
 #include <vector>
 
 #include "timing/Analise.h"
+#include "timing/Argumentos.h"
 #include "timing/Dispositivos.h"
 #include "timing/EscritorJack.h"
 #include "timing/GrooveFile.h"
 #include "timing/JackRecorder.h"
+#include "timing/Processos.h"
+#include "timing/Relogio.h"
 #include "timing/ServidorJack.h"
+#include "timing/TelaXvfb.h"
 
 using namespace bench;
 
@@ -61,9 +62,6 @@ constexpr uint8_t forcaMusica = 90;
 constexpr uint8_t forcaGolpe = 100;
 // The module's note-off follows its hit, in frames at 48 kHz (10 ms).
 constexpr uint32_t duracaoGolpe = 480;
-// The writer's markers to the recorder: a note-on of channel 16 whose note and velocity hold
-// the hit's number (number % 128, number / 128 + 1); number 0 ties the two counts first.
-constexpr uint8_t marcador = 0x9F;
 
 // The song: a snare every eighth at 120 BPM, after two beats of silence in which the player
 // settles. The file has 96 ticks to the quarter; the judge names the sequencer's ticks, 64 to
@@ -93,20 +91,6 @@ struct Opcoes {
   QString programa = QStringLiteral(KOVRINTA_PROGRAM_DIR);
   bool semTeclado = false;
 };
-
-int64_t agoraNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-// Sleeps until ns on the monotonic clock (steady_clock's).
-void dormirAte(int64_t ns) {
-  const timespec alvo{static_cast<time_t>(ns / 1'000'000'000),
-                      static_cast<long>(ns % 1'000'000'000)};
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &alvo, nullptr) == EINTR) {
-  }
-}
 
 // notas snares an eighth apart after the silence, each a sixteenth long, written to caminho.
 bool gravarMusica(int notas, const QString &caminho) {
@@ -213,25 +197,8 @@ std::vector<Linha> lerRegistro(const QString &caminho) {
   return linhas;
 }
 
-// Waits up to ms for condicao, pumping nothing: the players are other processes.
-template <typename Condicao>
-bool esperar(int ms, Condicao condicao) {
-  const auto limite = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!condicao()) {
-    if (std::chrono::steady_clock::now() > limite) return false;
-    QThread::msleep(5);
-  }
-  return true;
-}
-
-void encerrar(QProcess &p) {
-  if (p.state() == QProcess::NotRunning) return;
-  p.terminate();
-  if (!p.waitForFinished(5000)) {
-    p.kill();
-    p.waitForFinished(5000);
-  }
-}
+// The players' and the writer's waits are asked every 5 ms.
+constexpr int passoEsperaMs = 5;
 
 bool notaDaMusica(const JackRecorder::Midi &m) {
   return m.length == 3 && m.bytes[0] == noteOnBateria && m.bytes[1] == caixa &&
@@ -261,19 +228,23 @@ Rodada rodarJack(const Opcoes &o, JackRecorder &gravador, EscritorJack &escritor
     return r;
   }
 
-  // Ties the recorder's frame count to the server's: a marker at a known frame.
+  // Ties the recorder's frame count to the server's: marker 0 at a known frame; the hits'
+  // markers hold their numbers from 1 on.
   gravador.start();
   QThread::msleep(50);
   const jack_nframes_t quadroMarca =
       escritor.quadroAgora() + static_cast<jack_nframes_t>(0.05 * taxa);
-  escritor.agendar({{quadroMarca, {marcador, 0, 1}, 3, 1}});
+  escritor.agendar({EscritorJack::marca(quadroMarca, 0)});
   std::optional<jack_nframes_t> distancia;
-  esperar(2000, [&] {
-    for (const auto &m : gravador.midi())
-      if (m.bytes[0] == marcador && m.bytes[1] == 0 && m.bytes[2] == 1)
-        distancia = quadroMarca - static_cast<jack_nframes_t>(m.frame);
-    return distancia.has_value();
-  });
+  esperar(
+      2000,
+      [&] {
+        for (const auto &m : gravador.midi())
+          if (EscritorJack::numeroDaMarca(m.bytes, m.length) == std::size_t{0})
+            distancia = quadroMarca - static_cast<jack_nframes_t>(m.frame);
+        return distancia.has_value();
+      },
+      passoEsperaMs);
   if (!distancia) {
     r.falha = "the writer's marker did not reach the recorder";
     return r;
@@ -303,8 +274,8 @@ Rodada rodarJack(const Opcoes &o, JackRecorder &gravador, EscritorJack &escritor
     const std::vector<JackRecorder::Midi> midi = gravador.midi();
     for (; vistos < midi.size(); ++vistos) {
       const JackRecorder::Midi &m = midi[vistos];
-      if (m.length == 3 && m.bytes[0] == marcador && m.bytes[2] > 0)
-        marcas[m.bytes[1] + std::size_t(m.bytes[2] - 1) * 128] = m.frame;
+      if (const auto numero = EscritorJack::numeroDaMarca(m.bytes, m.length))
+        marcas[*numero] = m.frame;
       if (!notaDaMusica(m)) continue;
       notas.push_back(m.frame);
       const std::size_t k = notas.size();  // the next note, the one to strike
@@ -320,17 +291,17 @@ Rodada rodarJack(const Opcoes &o, JackRecorder &gravador, EscritorJack &escritor
       r.atrasadas += escritor.atrasadas();
       const jack_nframes_t q = quadros[agendados];
       const std::size_t k = agendados + 1;
-      escritor.agendar(
-          {{q, {noteOnBateria, caixa, forcaGolpe}, 3, 0},
-           {q, {marcador, static_cast<uint8_t>(k % 128), static_cast<uint8_t>(k / 128 + 1)}, 3, 1},
-           {q + duracaoGolpe, {noteOffBateria, caixa, 0}, 3, 0}});
+      escritor.agendar({{q, {noteOnBateria, caixa, forcaGolpe}, 3, 0},
+                        EscritorJack::marca(q, k),
+                        {q + duracaoGolpe, {noteOffBateria, caixa, 0}, 3, 0}});
       ++agendados;
     }
   }
   const bool terminou = jogador.state() == QProcess::NotRunning;
   encerrar(jogador);
   texto += jogador.readAllStandardOutput();
-  esperar(500, [&] { return escritor.concluido(); });
+  esperar(
+      500, [&] { return escritor.concluido(); }, passoEsperaMs);
   r.atrasadas += escritor.atrasadas();
   gravador.stop();
   r.xruns = gravador.xruns();
@@ -361,75 +332,11 @@ Rodada rodarJack(const Opcoes &o, JackRecorder &gravador, EscritorJack &escritor
   return r;
 }
 
-// An X server of the run's own: Xvfb on the first free display, which it names on a pipe
-// once it accepts clients.
-class ServidorX {
- public:
-  ServidorX() {
-    xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-    if (!xvfb.waitForStarted(5000)) return;
-    QByteArray saida;
-    const auto prazo = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (!saida.contains('\n') && std::chrono::steady_clock::now() < prazo &&
-           xvfb.state() == QProcess::Running) {
-      xvfb.waitForReadyRead(200);
-      saida += xvfb.readAllStandardOutput();
-    }
-    bool numero = false;
-    const int n = saida.trimmed().toInt(&numero);
-    if (numero) display = QStringLiteral(":%1").arg(n);
-  }
-  ~ServidorX() { encerrar(xvfb); }
-  ServidorX(const ServidorX &) = delete;
-  ServidorX &operator=(const ServidorX &) = delete;
-
-  QProcessEnvironment ambiente() const {
-    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    e.insert("DISPLAY", display);
-    e.insert("QT_QPA_PLATFORM", "xcb");
-    e.remove("WAYLAND_DISPLAY");
-    return e;
-  }
-
-  QProcess xvfb;
-  QString display;
-};
-
-// xdotool with its arguments on the display; its standard output, or nothing on failure.
-std::optional<QString> xdotool(const ServidorX &x, const QStringList &argumentos) {
-  QProcess p;
-  p.setProcessEnvironment(x.ambiente());
-  p.start("xdotool", argumentos);
-  if (!p.waitForFinished(20000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-    return std::nullopt;
-  return QString::fromLocal8Bit(p.readAllStandardOutput());
-}
-
-// The main window, by its size, once it is mapped; empty when it does not show in time or
-// its program ends.
-QString janelaPrincipal(const ServidorX &x, const QProcess &programa) {
-  const auto fim = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (std::chrono::steady_clock::now() < fim && programa.state() == QProcess::Running) {
-    const auto ids = xdotool(x, {"search", "--onlyvisible", "--name", "Kovrinta"});
-    for (const QString &id : ids ? ids->split('\n', Qt::SkipEmptyParts) : QStringList()) {
-      const auto geometria = xdotool(x, {"getwindowgeometry", "--shell", id.trimmed()});
-      if (geometria && geometria->contains("WIDTH=793") && geometria->contains("HEIGHT=527"))
-        return id.trimmed();
-    }
-    QThread::msleep(100);
-  }
-  return {};
-}
-
-bool temComando(const char *nome) {
-  return QProcess::execute("sh", {"-c", QStringLiteral("command -v %1 >/dev/null").arg(nome)}) == 0;
-}
-
 // The keyboard: window_bench plays on the recorder's port; A is pressed at an offset from the
 // moment each note is due, the capture moment of the one before plus the interval.
 Rodada rodarTeclado(const Opcoes &o, JackRecorder &gravador, int saida) {
   Rodada r;
-  ServidorX x;
+  TelaXvfb x;
   if (x.display.isEmpty()) {
     r.falha = "Xvfb did not start";
     return r;
@@ -461,29 +368,20 @@ Rodada rodarTeclado(const Opcoes &o, JackRecorder &gravador, int saida) {
     return erros.open(QIODevice::ReadOnly) ? QString::fromUtf8(erros.readAll().trimmed())
                                            : QString();
   };
-  const QString id = janelaPrincipal(x, janela);
+  const QString id = janelaPrincipal(x, "Kovrinta", &janela);
   if (id.isEmpty()) {
     encerrar(janela);
     r.falha = "the window did not show: " + errosDaJanela();
     return r;
   }
-  // Without a window manager the keyboard follows the pointer.
-  xdotool(x, {"mousemove", "--window", id, "400", "250"});
+  apontarPara(x, id);
   QThread::msleep(300);
-  // One xdotool for every key, reading its commands as they come, so that no program start
-  // lies between a press's time and the press.
-  QProcess teclado;
-  teclado.setProcessEnvironment(x.ambiente());
-  teclado.start("xdotool", {"-"});
-  if (!teclado.waitForStarted(5000)) {
+  TecladoX teclado(x);
+  if (!teclado.pronto()) {
     encerrar(janela);
     r.falha = "xdotool did not start";
     return r;
   }
-  const auto tecla = [&](const char *comando) {
-    teclado.write(comando);
-    teclado.waitForBytesWritten();
-  };
 
   // The presses planned and pressed: the moment each was due, and when its key-up goes.
   struct Toque {
@@ -512,23 +410,22 @@ Rodada rodarTeclado(const Opcoes &o, JackRecorder &gravador, int saida) {
     pronto = true;
     const int64_t agora = agoraNs();
     if (soltarNs != 0 && agora >= soltarNs) {
-      tecla("keyup a\n");
+      teclado.enviar("keyup a\n");
       soltarNs = 0;
     }
     if (proximo < toques.size() && toques[proximo].alvoNs - agora < 2'000'000) {
-      if (soltarNs != 0) tecla("keyup a\n");
+      if (soltarNs != 0) teclado.enviar("keyup a\n");
       dormirAte(toques[proximo].alvoNs);
       toques[proximo].pressionadoNs = agoraNs();
-      tecla("keydown a\n");
+      teclado.enviar("keydown a\n");
       soltarNs = toques[proximo].pressionadoNs + teclaSeguraMs * 1'000'000;
       ++proximo;
       continue;
     }
     janela.waitForFinished(1);
   }
-  if (soltarNs != 0) tecla("keyup a\n");
-  teclado.closeWriteChannel();
-  teclado.waitForFinished(5000);
+  if (soltarNs != 0) teclado.enviar("keyup a\n");
+  teclado.fechar();
   const bool terminou =
       janela.state() == QProcess::NotRunning || janela.waitForFinished(segundos * 1000);
   encerrar(janela);
@@ -689,24 +586,12 @@ void imprimirTeclado(const Rodada &r, std::size_t total) {
 }
 
 bool parse(const QStringList &args, Opcoes &o) {
-  for (int i = 1; i < args.size(); ++i) {
-    if (args[i] == "--skip-keyboard") {
-      o.semTeclado = true;
-      continue;
-    }
-    if (i + 1 >= args.size()) return false;
-    if (args[i] == "--hits")
-      o.golpes = args[++i].toInt();
-    else if (args[i] == "--presses")
-      o.toques = args[++i].toInt();
-    else if (args[i] == "--period")
-      o.period = args[++i].toInt();
-    else if (args[i] == "--program-dir")
-      o.programa = args[++i];
-    else
-      return false;
-  }
-  return o.golpes > 0 && o.golpes < 127 * 128 && o.toques > 0 && o.period > 0;
+  return lerArgumentos(args, {{"--skip-keyboard", &o.semTeclado},
+                              {"--hits", &o.golpes},
+                              {"--presses", &o.toques},
+                              {"--period", &o.period},
+                              {"--program-dir", &o.programa}}) &&
+         o.golpes > 0 && o.golpes < 127 * 128 && o.toques > 0 && o.period > 0;
 }
 
 int falhar(const char *motivo) {

@@ -23,17 +23,18 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <optional>
 #include <regex>
 #include <vector>
 
 #include "timing/Analise.h"
+#include "timing/Argumentos.h"
 #include "timing/Dispositivos.h"
 #include "timing/JackRecorder.h"
+#include "timing/Relogio.h"
 #include "timing/ServidorJack.h"
+#include "timing/TelaXvfb.h"
 
 using namespace bench;
 
@@ -45,70 +46,6 @@ struct Opcoes {
   int intervaloMs = 300;
   QString programa = QStringLiteral(KOVRINTA_PROGRAM_DIR);
 };
-
-int64_t agoraNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-// An X server of the run's own: Xvfb on the first free display, which it names on a pipe
-// once it accepts clients.
-class ServidorX {
- public:
-  ServidorX() {
-    xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-    if (!xvfb.waitForStarted(5000)) return;
-    QByteArray saida;
-    const auto prazo = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (!saida.contains('\n') && std::chrono::steady_clock::now() < prazo &&
-           xvfb.state() == QProcess::Running) {
-      xvfb.waitForReadyRead(200);
-      saida += xvfb.readAllStandardOutput();
-    }
-    bool numero = false;
-    const int n = saida.trimmed().toInt(&numero);
-    if (numero) display = QStringLiteral(":%1").arg(n);
-  }
-  ~ServidorX() {
-    xvfb.terminate();
-    if (!xvfb.waitForFinished(5000)) xvfb.kill();
-  }
-  QProcessEnvironment ambiente() const {
-    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    e.insert("DISPLAY", display);
-    e.insert("QT_QPA_PLATFORM", "xcb");
-    e.remove("WAYLAND_DISPLAY");
-    return e;
-  }
-  QProcess xvfb;
-  QString display;
-};
-
-// xdotool with its arguments on the display; its standard output, or nothing on failure.
-std::optional<QString> xdotool(const ServidorX &x, const QStringList &argumentos) {
-  QProcess p;
-  p.setProcessEnvironment(x.ambiente());
-  p.start("xdotool", argumentos);
-  if (!p.waitForFinished(20000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-    return std::nullopt;
-  return QString::fromLocal8Bit(p.readAllStandardOutput());
-}
-
-// The program's main window, by its size, once it is mapped; empty after 30 seconds.
-QString janelaPrincipal(const ServidorX &x) {
-  const auto fim = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (std::chrono::steady_clock::now() < fim) {
-    const auto ids = xdotool(x, {"search", "--onlyvisible", "--name", "^Kovrinta$"});
-    for (const QString &id : ids ? ids->split('\n', Qt::SkipEmptyParts) : QStringList()) {
-      const auto geometria = xdotool(x, {"getwindowgeometry", "--shell", id.trimmed()});
-      if (geometria && geometria->contains("WIDTH=793") && geometria->contains("HEIGHT=527"))
-        return id.trimmed();
-    }
-    QThread::msleep(100);
-  }
-  return {};
-}
 
 // A program folder of the run's own, so that the program's settings are written there: the
 // program copied, its library and language files linked.
@@ -126,20 +63,11 @@ bool montarPasta(const QString &origem, const QString &destino, int dispositivo)
 }
 
 bool parse(const QStringList &args, Opcoes &o) {
-  for (int i = 1; i < args.size(); ++i) {
-    if (i + 1 >= args.size()) return false;
-    if (args[i] == "--hits")
-      o.golpes = args[++i].toInt();
-    else if (args[i] == "--period")
-      o.period = args[++i].toInt();
-    else if (args[i] == "--gap")
-      o.intervaloMs = args[++i].toInt();
-    else if (args[i] == "--program-dir")
-      o.programa = args[++i];
-    else
-      return false;
-  }
-  return o.golpes > 0 && o.period > 0 && o.intervaloMs >= 100;
+  return lerArgumentos(args, {{"--hits", &o.golpes},
+                              {"--period", &o.period},
+                              {"--gap", &o.intervaloMs},
+                              {"--program-dir", &o.programa}}) &&
+         o.golpes > 0 && o.period > 0 && o.intervaloMs >= 100;
 }
 
 int falhar(const char *motivo) {
@@ -176,7 +104,7 @@ std::vector<double> chegadas(const JackRecorder &gravador, bool audio) {
 
 // Starts the program on dispositivo, presses A o.golpes times plus one to warm up, and pairs
 // each press with the first sound after it.
-Rodada rodada(const Opcoes &o, const ServidorX &x, JackRecorder &gravador, int dispositivo,
+Rodada rodada(const Opcoes &o, const TelaXvfb &x, JackRecorder &gravador, int dispositivo,
               bool audio) {
   Rodada r;
   QTemporaryDir pasta;
@@ -206,23 +134,19 @@ Rodada rodada(const Opcoes &o, const ServidorX &x, JackRecorder &gravador, int d
     conectadas = gravador.connectAudio(std::regex("^Kovrinta:"));
     if (conectadas < 2) QThread::msleep(20);
   }
-  const QString janela = janelaPrincipal(x);
+  const QString janela = janelaPrincipal(x, "^Kovrinta$");
   if (conectadas < 2 || janela.isEmpty()) {
     terminar();
     r.falha = "the program's window or its synthesizer's audio did not appear";
     return r;
   }
-  // Without a window manager the keyboard follows the pointer. The port's connection to the
-  // recorder is made when the program opens it, a moment after its window shows.
-  xdotool(x, {"mousemove", "--window", janela, "400", "250"});
+  // The port's connection to the recorder is made when the program opens it, a moment after
+  // its window shows.
+  apontarPara(x, janela);
   QThread::msleep(1000);
 
-  // One xdotool for every key, reading its commands as they come, so that no program start
-  // lies between a press's time and the press.
-  QProcess teclado;
-  teclado.setProcessEnvironment(x.ambiente());
-  teclado.start("xdotool", {"-"});
-  if (!teclado.waitForStarted(5000)) {
+  TecladoX teclado(x);
+  if (!teclado.pronto()) {
     terminar();
     r.falha = "xdotool did not start";
     return r;
@@ -235,16 +159,13 @@ Rodada rodada(const Opcoes &o, const ServidorX &x, JackRecorder &gravador, int d
     QThread::usleep(static_cast<unsigned long>(o.intervaloMs * 1000 - 40000 +
                                                QRandomGenerator::global()->bounded(periodoUs)));
     enviadas.push_back(agoraNs());
-    teclado.write("keydown a\n");
-    teclado.waitForBytesWritten();
+    teclado.enviar("keydown a\n");
     QThread::msleep(40);
-    teclado.write("keyup a\n");
-    teclado.waitForBytesWritten();
+    teclado.enviar("keyup a\n");
   }
   QThread::msleep(500);
   gravador.stop();
-  teclado.closeWriteChannel();
-  teclado.waitForFinished(5000);
+  teclado.fechar();
   terminar();
   r.xruns = gravador.xruns();
 
@@ -303,7 +224,7 @@ int main(int argc, char **argv) {
   const double segundos = 10.0 + (o.golpes + 1) * (o.intervaloMs + 5) / 1000.0;
   JackRecorder gravador("bench-rec", segundos);
   if (!gravador.ready()) return falhar("the recorder cannot connect");
-  ServidorX x;
+  TelaXvfb x;
   if (x.display.isEmpty()) return falhar("Xvfb did not start");
   const int sintetizadorN = dispositivo(o.programa, "Kovrinta Synth");
   const int portaN =

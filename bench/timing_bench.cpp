@@ -38,6 +38,7 @@
 #include "timing/EnviadorGrade.h"
 #include "timing/GrooveFile.h"
 #include "timing/JackRecorder.h"
+#include "timing/Processos.h"
 #include "timing/ServidorJack.h"
 
 using namespace bench;
@@ -432,8 +433,7 @@ int main(int argc, char **argv) {
         std::printf("\nwindow: no built-in synthesizer or no default soundfont\n");
         continue;
       }
-      const bool fluidsynth =
-          QProcess::execute("sh", {"-c", "command -v fluidsynth >/dev/null"}) == 0;
+      const bool fluidsynth = temComando("fluidsynth");
       std::map<std::string, std::vector<Medida>> medidas;
       QStringList relatorio;
       for (int r = 0; r < o.runs; ++r) {
@@ -466,8 +466,7 @@ int main(int argc, char **argv) {
         std::printf("\naudio: no built-in synthesizer or no default soundfont\n");
         continue;
       }
-      const bool fluidsynth =
-          QProcess::execute("sh", {"-c", "command -v fluidsynth >/dev/null"}) == 0;
+      const bool fluidsynth = temComando("fluidsynth");
       std::map<std::string, std::vector<Medida>> medidas;
       for (int r = 0; r < o.runs; ++r) {
         medidas["idle"].push_back(

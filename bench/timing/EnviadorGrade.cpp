@@ -4,31 +4,14 @@
 #include <jack/jack.h>
 #include <pthread.h>
 #include <sched.h>
-#include <time.h>
 
-#include <cerrno>
 #include <chrono>
 #include <memory>
 #include <thread>
 
+#include "Relogio.h"
+
 namespace bench {
-
-namespace {
-
-int64_t nowNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-void sleepUntil(int64_t ns) {
-  const timespec when{static_cast<time_t>(ns / 1'000'000'000),
-                      static_cast<long>(ns % 1'000'000'000)};
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &when, nullptr) == EINTR) {
-  }
-}
-
-}  // namespace
 
 bool enviarGrade(const std::string &port, const std::vector<int64_t> &ideaisNs, int note,
                  int64_t leadNs) {
@@ -45,9 +28,9 @@ bool enviarGrade(const std::string &port, const std::vector<int64_t> &ideaisNs, 
     sched_param param{};
     param.sched_priority = 70;
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
-    const int64_t start = nowNs() + leadNs;
+    const int64_t start = agoraNs() + leadNs;
     for (int64_t ideal : ideaisNs) {
-      sleepUntil(start + ideal);
+      dormirAte(start + ideal);
       const unsigned char on[3] = {0x99, static_cast<unsigned char>(note), 100};
       out->sendMessage(on, 3);
       const unsigned char off[3] = {0x99, static_cast<unsigned char>(note), 0};

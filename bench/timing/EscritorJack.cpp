@@ -6,17 +6,27 @@
 #include <chrono>
 #include <thread>
 
+#include "Relogio.h"
+
 namespace bench {
 
 namespace {
 
-int64_t agoraNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
+constexpr uint8_t marcador = 0x9F;
 
 }  // namespace
+
+EscritorJack::Mensagem EscritorJack::marca(jack_nframes_t quadro, std::size_t numero) {
+  return {quadro,
+          {marcador, static_cast<uint8_t>(numero % 128), static_cast<uint8_t>(numero / 128 + 1)},
+          3,
+          1};
+}
+
+std::optional<std::size_t> EscritorJack::numeroDaMarca(const uint8_t *bytes, std::size_t tamanho) {
+  if (tamanho < 3 || bytes[0] != marcador || bytes[2] == 0) return std::nullopt;
+  return bytes[1] + std::size_t(bytes[2] - 1) * 128;
+}
 
 EscritorJack::EscritorJack(const std::string &nome) {
   jack_status_t status{};

@@ -7,7 +7,9 @@
 #include <jack/jack.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,12 @@ class EscritorJack {
     uint8_t tamanho;
     uint8_t porta;  // 0: "out", 1: "sync"
   };
+
+  // A marker for port 1 ("sync"): a note-on of channel 16 whose note and velocity hold numero
+  // (numero % 128, numero / 128 + 1, so that it is never a note-off), up to 127 * 128 - 1.
+  static Mensagem marca(jack_nframes_t quadro, std::size_t numero);
+  // The number a message the recorder took holds when it is a marker.
+  static std::optional<std::size_t> numeroDaMarca(const uint8_t *bytes, std::size_t tamanho);
 
   // Opens the client nome on the server JACK_DEFAULT_SERVER names.
   explicit EscritorJack(const std::string &nome);
