@@ -180,10 +180,10 @@ void ArquivoConfiguracao::setInstrumento(int tipo, PainelInstrumento *painel) {
   instrumento = instrumentoProprio.get();
 }
 
-void ArquivoConfiguracao::salvar() {
-  if (caminhoEscrita.isEmpty()) return;
+bool ArquivoConfiguracao::salvar() {
+  if (caminhoEscrita.isEmpty()) return false;
   try {
-    if (!QDir().mkpath(pastaEscrita)) return;
+    if (!QDir().mkpath(pastaEscrita)) return false;
     QString texto = QStringLiteral("[geral]\r\ndriver=") + QString::number(driver) +
                     QStringLiteral("\r\nvolume=") + QString::number(volume) +
                     QStringLiteral("\r\nidioma=") + valoresIni::gravado(idioma) +
@@ -197,14 +197,19 @@ void ArquivoConfiguracao::salvar() {
     const QByteArray conteudo = texto.toUtf8();
     // QSaveFile writes a temporary file in the same folder and renames it over the old one
     // on commit; until then the old file is untouched.
+    // Unbuffered, so that a full disk fails the write itself: a buffered write that failed only
+    // in the flush before the rename was taken for a success, and an empty file replaced the
+    // settings.
     QSaveFile arquivo(caminhoEscrita);
-    if (!arquivo.open(QIODevice::WriteOnly)) return;
+    if (!arquivo.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
     if (arquivo.write(conteudo) != conteudo.size() || (antesDeSubstituir && !antesDeSubstituir())) {
       arquivo.cancelWriting();
-      return;
+      return false;
     }
-    arquivo.commit();
+    // On a full disk the write may pass and the flush before the rename fail.
+    return arquivo.commit();
   } catch (...) {
     // A save that fails leaves the old file and the settings as they are.
+    return false;
   }
 }

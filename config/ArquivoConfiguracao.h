@@ -105,8 +105,9 @@ class ArquivoConfiguracao {
   // reading would change (one in quotes, or with blanks at an end: a language or port name) is
   // written in double quotes, which reading takes off. The new text is written beside the old file
   // and renamed over it, so a failure at any point (unwritable folder, full disk) leaves the old
-  // file whole; failures are ignored and the settings in memory stay as they are. Never throws.
-  void salvar();
+  // file whole, and the settings in memory stay as they are. Answers whether the file was
+  // replaced. Never throws.
+  bool salvar();
 
   // Test seam: called after the new text is written and before it replaces the old file;
   // answering false abandons the save there, as a crash at that moment would.

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -370,7 +371,12 @@ void TFormPrincipal::closeEvent(QCloseEvent *evento) {
     return;
   }
   TimerPlayer->stop();
-  ArquivoConfiguracao::instancia().salvar();
+  ArquivoConfiguracao &configuracao = ArquivoConfiguracao::instancia();
+  if (!configuracao.salvar())
+    mensageiro(texto("erroSalvarConfiguracao")
+                   .arg(QDir::toNativeSeparators(configuracao.getCaminhoArquivo())),
+               GerenciadorIdiomas::instancia().getTexto(QStringLiteral("geral"),
+                                                        QStringLiteral("nomeAplicacao")));
   protegido([] {
     Sequenciador::instancia().parar();
     SaidaMIDI &saida = SaidaMIDI::instancia();

@@ -1,6 +1,7 @@
 // The configuration file: reading with its defaults, saving safely, and the shared
 // run-time state (track flags, instrument).
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -303,6 +304,52 @@ TEST_F(ArquivoConfiguracaoTeste, SaveWhereNothingCanBeWrittenChangesNothing) {
   EXPECT_EQ(configuracao.getIdioma(), "English");
   EXPECT_EQ(lerTudo(caminho("bloqueio")), bloqueio);
   EXPECT_EQ(conteudo(pasta.path()), QStringList{"bloqueio"});
+}
+
+// A small file system of its own on pasta, which a test may fill or make read-only; montado
+// is false where this process may not mount one.
+struct Tmpfs {
+  explicit Tmpfs(const QString &pasta) : pasta(pasta.toLocal8Bit()) {
+    montado = QDir().mkpath(pasta) &&
+              ::mount("tmpfs", this->pasta.constData(), "tmpfs", 0, "size=64k") == 0;
+  }
+  ~Tmpfs() {
+    if (montado) ::umount2(pasta.constData(), MNT_DETACH);
+  }
+  bool somenteLeitura() {
+    return ::mount(nullptr, pasta.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+  }
+  QByteArray pasta;
+  bool montado = false;
+};
+
+// Root writes into a read-only folder's permissions, not into a read-only file system.
+TEST_F(ArquivoConfiguracaoTeste, ASaveOnAFullDiskOrAReadOnlyFileSystemKeepsTheOldFile) {
+  const QByteArray antigo = "[geral]\r\ndriver=3\r\nvolume=90\r\nidioma=English\r\n";
+  Tmpfs cheio(caminho("cheio"));
+  if (!cheio.montado) GTEST_SKIP() << "no file system can be mounted here";
+  ASSERT_TRUE(gravar(caminho("cheio/Kovrinta.ini"), antigo));
+  {
+    QFile enchimento(caminho("cheio/enchimento"));
+    ASSERT_TRUE(enchimento.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray bloco(1024, 'x');
+    while (enchimento.write(bloco) == bloco.size()) {
+    }
+  }
+  ArquivoConfiguracao noCheio(localEm(caminho("cheio")));
+  noCheio.setDriver(4);
+  EXPECT_FALSE(noCheio.salvar());
+  EXPECT_EQ(lerTudo(caminho("cheio/Kovrinta.ini")), antigo);
+  EXPECT_EQ(conteudo(caminho("cheio")), (QStringList{"Kovrinta.ini", "enchimento"}));
+
+  Tmpfs leitura(caminho("leitura"));
+  ASSERT_TRUE(leitura.montado);
+  ASSERT_TRUE(gravar(caminho("leitura/Kovrinta.ini"), antigo));
+  ASSERT_TRUE(leitura.somenteLeitura());
+  ArquivoConfiguracao naLeitura(localEm(caminho("leitura")));
+  naLeitura.setDriver(4);
+  EXPECT_FALSE(naLeitura.salvar());
+  EXPECT_EQ(lerTudo(caminho("leitura/Kovrinta.ini")), antigo);
 }
 
 TEST_F(ArquivoConfiguracaoTeste, SaveInterruptedBeforeReplacingKeepsOldFile) {

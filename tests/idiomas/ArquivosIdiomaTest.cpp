@@ -83,6 +83,7 @@ const Chave kTextos[] = {
     {"frmPrincipal", "erroAbrirDispositivo"},
     {"frmPrincipal", "erroLerArquivoMidi"},
     {"frmPrincipal", "closeQuery"},
+    {"frmPrincipal", "erroSalvarConfiguracao"},
     // practice column and window
     {"frmPratica", "Caption"},
     {"frmPratica", "lblCompasso"},

@@ -3,6 +3,7 @@
 // device on first show, opening a file given at start-up, and the close confirmation.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -121,6 +122,22 @@ TEST_F(Moldura, CloseAnsweredNoLeavesTheWindowOpenAndPlaying) {
   EXPECT_TRUE(janela->isVisible());
   EXPECT_TRUE(tocando());
   EXPECT_EQ(janela->getEstado(), Estado::Tocando);
+  EXPECT_FALSE(QFile::exists(ArquivoConfiguracao::instancia().getCaminhoArquivo()));
+}
+
+// A save that fails (a full disk) says so and where, and the program still closes.
+TEST_F(Moldura, CloseWhenTheSettingsCannotBeSavedSaysWhereAndStillCloses) {
+  mostrarJanela();
+  ArquivoConfiguracao::instancia().setAntesDeSubstituirParaTestes([] { return false; });
+  resposta = true;
+  ASSERT_TRUE(clicar(TFormPrincipal::tagFechar));
+  ArquivoConfiguracao::instancia().setAntesDeSubstituirParaTestes(nullptr);
+  EXPECT_FALSE(janela->isVisible());
+  ASSERT_EQ(mensagens.size(), 1);
+  EXPECT_TRUE(mensagens[0].startsWith(
+      "Kovrinta could not save your settings in " +
+      QDir::toNativeSeparators(ArquivoConfiguracao::instancia().getCaminhoArquivo())))
+      << mensagens[0].toStdString();
   EXPECT_FALSE(QFile::exists(ArquivoConfiguracao::instancia().getCaminhoArquivo()));
 }
 

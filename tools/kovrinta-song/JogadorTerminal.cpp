@@ -231,7 +231,12 @@ void JogadorTerminal::terminarCalibracao() {
   AjustesJulgamento ajustes = arquivo.getAjustesJulgamento();
   ajustes.latenciaEntradaMs = resultado.latenciaMs;
   arquivo.setAjustesJulgamento(ajustes);
-  arquivo.salvar();
+  if (!arquivo.salvar()) {
+    std::fprintf(stderr, "kovrinta-song: the latency could not be stored in %s.\n",
+                 qPrintable(arquivo.getCaminhoArquivo()));
+    terminar(1);
+    return;
+  }
   terminar(0);
 }
 
