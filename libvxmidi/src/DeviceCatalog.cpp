@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "JackClose.h"
 #include "SystemQuiet.h"
 
 namespace vx {
@@ -119,7 +120,7 @@ void addJackPorts(unsigned long direction, std::vector<DeviceInfo> &devices) {
     }
     jack_free(ports);
   }
-  jack_client_close(client);
+  closeJackClient(client);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "JackClose.h"
 #include "SystemQuiet.h"
 
 namespace vx {
@@ -43,7 +44,7 @@ bool JackAudioClient::start(Render render, void *context) {
 }
 
 JackAudioClient::~JackAudioClient() {
-  if (client_) jack_client_close(client_);
+  closeJackClient(client_);
 }
 
 double JackAudioClient::sampleRate() const {

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "JackClose.h"
 #include "OpenFailure.h"
 #include "SynthOutput.h"
 #include "SystemQuiet.h"
@@ -31,7 +32,7 @@ JackPortInput::JackPortInput(const DeviceInfo &device, std::unique_ptr<Notifier>
   own_ = jack_client_open(kClientName, JackNoStartServer, &status);
   if (!own_) throw OpenFailure(VX_OPEN_PORT_GONE, "no JACK server answers");
   auto fail = [&](uint32_t code, const std::string &why) {
-    jack_client_close(own_);
+    closeJackClient(own_);
     own_ = nullptr;
     throw OpenFailure(code, why);
   };
@@ -51,7 +52,7 @@ JackPortInput::~JackPortInput() {
   disarm();
   leaveSynth(false);
   InputDevice::setThru(nullptr, nullptr);
-  if (own_) jack_client_close(own_);
+  closeJackClient(own_);
 }
 
 bool JackPortInput::connectFrom(jack_client_t *client, jack_port_t *port) {

@@ -14,6 +14,7 @@
 
 #include "Agenda.h"
 #include "CycleClock.h"
+#include "JackClose.h"
 #include "NotifyRelay.h"
 #include "OpenFailure.h"
 #include "SpscQueue.h"
@@ -187,7 +188,7 @@ JackPortOutput::JackPortOutput(const DeviceInfo &device, std::unique_ptr<Notifie
   impl_->client = jack_client_open(kClientName, JackNoStartServer, &status);
   if (!impl_->client) throw OpenFailure(VX_OPEN_PORT_GONE, "no JACK server answers");
   auto fail = [&](uint32_t code, const std::string &why) {
-    jack_client_close(impl_->client);
+    closeJackClient(impl_->client);
     impl_->client = nullptr;
     throw OpenFailure(code, why);
   };
@@ -230,7 +231,9 @@ JackPortOutput::~JackPortOutput() {
          std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(nap);
   impl_->notifier->disarm();
-  jack_client_close(impl_->client);
+  // A close that hangs may still have the process thread reach what it was given: that is
+  // left to it.
+  if (!closeJackClient(impl_->client)) static_cast<void>(impl_.release());
 }
 
 bool JackPortOutput::send(const uint8_t *bytes, std::size_t length, int64_t dueNs) {

@@ -1,11 +1,13 @@
 // kovrinta-song plays a file through the real sequencer and timer into a JACK MIDI port.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -205,3 +207,37 @@ TEST(KovrintaSongJack, AFileOrDeviceThatFailsGivesAClearMessage) {
 }
 
 }  // namespace
+
+// Every jack_client_close hangs (preloaded): Ctrl-C still ends the play, each close given up
+// after its deadline, and the song's messages were written all the same.
+TEST(KovrintaSongJack, AJackCloseThatHangsDoesNotHoldTheProgram) {
+  JackServer server;
+  KOVRINTA_REQUIRE_JACK(server);
+  JackTestClient gravador("capture", true, false);
+  ASSERT_TRUE(gravador.ready());
+  const int dispositivo = dispositivoDaCaptura();
+  ASSERT_GE(dispositivo, 0);
+  std::vector<uint8_t> eventos;
+  for (int i = 0; i < 64; ++i) {
+    const auto on = ev(i == 0 ? 0 : 48, {0x99, 38, 90});
+    eventos.insert(eventos.end(), on.begin(), on.end());
+  }
+  QTemporaryDir pasta;
+  const QString arquivo = gravarMusica(pasta, "longa.mid", smf(96, {eventos}, 0));
+  ASSERT_FALSE(arquivo.isEmpty());
+
+  QProcess tocar;
+  QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+  ambiente.insert("LD_PRELOAD", FECHAMENTO_TRAVADO);
+  tocar.setProcessEnvironment(ambiente);
+  tocar.start(tool(), {"--play", QString::number(dispositivo), arquivo});
+  // The first snares reach the port: the song plays.
+  ASSERT_TRUE(gravador.waitForReceived(16 + 48 + 2)) << tocar.readAllStandardError().toStdString();
+  tocar.terminate();
+  QElapsedTimer relogio;
+  relogio.start();
+  // Hung closes would hold it for good; the bound is loose for a loaded host.
+  ASSERT_TRUE(tocar.waitForFinished(10000)) << "the program hung in a JACK close";
+  std::printf("ended %lld ms after Ctrl-C\n", static_cast<long long>(relogio.elapsed()));
+  EXPECT_EQ(tocar.exitCode(), 130) << tocar.readAllStandardError().toStdString();
+}

@@ -1,0 +1,43 @@
+#include "JackClose.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace vx {
+
+namespace {
+
+// A server that let one close hang will let the next ones hang as well.
+std::atomic<bool> servidorTravado{false};
+
+struct Fechamento {
+  std::mutex lock;
+  std::condition_variable feito;
+  bool terminou = false;
+};
+
+}  // namespace
+
+bool closeJackClient(jack_client_t *client) {
+  if (!client) return true;
+  auto fechamento = std::make_shared<Fechamento>();
+  std::thread([client, fechamento] {
+    jack_client_close(client);
+    {
+      std::lock_guard guard(fechamento->lock);
+      fechamento->terminou = true;
+    }
+    fechamento->feito.notify_all();
+  }).detach();
+  if (servidorTravado.load(std::memory_order_acquire)) return false;
+  std::unique_lock guard(fechamento->lock);
+  if (fechamento->feito.wait_for(guard, jackCloseDeadline, [&] { return fechamento->terminou; }))
+    return true;
+  servidorTravado.store(true, std::memory_order_release);
+  return false;
+}
+
+}  // namespace vx
