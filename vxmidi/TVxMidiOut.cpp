@@ -82,6 +82,10 @@ int TVxMidiOut::GetNumDevices() {
 }
 
 void TVxMidiOut::notified(uint32_t message) {
+  if (message == VX_NOTIFY_DEVICE_LOST) {
+    if (OnDeviceLost) OnDeviceLost(this);
+    return;
+  }
   if (message != VX_NOTIFY_OUT_ROOM) return;
   if (score_) score_->FeedOutput(*this);
   if (OutBufferReady) OutBufferReady(this);

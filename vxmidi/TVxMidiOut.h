@@ -66,6 +66,9 @@ class TVxMidiOut : public QObject {
   // Called on the user-interface thread after the library reported room and a bound score
   // was fed.
   std::function<void(QObject *Sender)> OutBufferReady;
+  // The device went away (its sound server stopped): nothing put sounds any more; close the
+  // output, and open it again once the server is back. User-interface thread.
+  std::function<void(QObject *Sender)> OnDeviceLost;
 
  private:
   void notified(uint32_t message);

@@ -43,6 +43,10 @@ bool JackAudioClient::start(Render render, void *context) {
   return true;
 }
 
+void JackAudioClient::onShutdown(void (*callback)(void *), void *context) {
+  if (client_) jack_on_shutdown(client_, callback, context);
+}
+
 JackAudioClient::~JackAudioClient() {
   closeJackClient(client_);
 }

@@ -44,6 +44,9 @@ class JackAudioClient {
   // Registers the ports, activates the client and connects the outputs to the system's
   // playback ports; false when it cannot.
   bool start(Render render, void *context);
+  // Called on a thread of JACK's once the server has gone (stopped or killed); set before
+  // start.
+  void onShutdown(void (*callback)(void *context), void *context);
   // Closes the client; no cycle runs after this.
   ~JackAudioClient();
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace vx {
 
@@ -38,6 +39,13 @@ bool closeJackClient(jack_client_t *client) {
     return true;
   servidorTravado.store(true, std::memory_order_release);
   return false;
+}
+
+void abandonar(void *estado) {
+  static std::mutex lock;
+  static auto *abandonados = new std::vector<void *>;
+  std::lock_guard guard(lock);
+  abandonados->push_back(estado);
 }
 
 }  // namespace vx

@@ -16,4 +16,8 @@ inline constexpr std::chrono::milliseconds jackCloseDeadline{800};
 // taken for hung, and later closes no longer wait at all. Null is closed at once.
 bool closeJackClient(jack_client_t *client);
 
+// Keeps what the threads of a client whose close hung may still reach, for the rest of the
+// process: it is never freed, and stays reachable (no leak to the leak checker).
+void abandonar(void *estado);
+
 }  // namespace vx

@@ -202,6 +202,11 @@ JackPortOutput::JackPortOutput(const DeviceInfo &device, std::unique_ptr<Notifie
   impl_->periodNs.store(static_cast<int64_t>(jack_get_buffer_size(impl_->client) * 1e9 /
                                              jack_get_sample_rate(impl_->client)));
   jack_set_process_callback(impl_->client, &Impl::process, impl_.get());
+  // The server stopped or was killed: JACK's own thread says so, and the program is told.
+  jack_on_shutdown(
+      impl_->client,
+      [](void *impl) { static_cast<Impl *>(impl)->notifier->notify(VX_NOTIFY_DEVICE_LOST); },
+      impl_.get());
   if (jack_activate(impl_->client) != 0) fail(VX_OPEN_PORT_REFUSED, "cannot start the client");
   const int connected =
       jack_connect(impl_->client, jack_port_name(impl_->port), device.portName.c_str());
@@ -233,7 +238,7 @@ JackPortOutput::~JackPortOutput() {
   impl_->notifier->disarm();
   // A close that hangs may still have the process thread reach what it was given: that is
   // left to it.
-  if (!closeJackClient(impl_->client)) static_cast<void>(impl_.release());
+  if (!closeJackClient(impl_->client)) abandonar(impl_.release());
 }
 
 bool JackPortOutput::send(const uint8_t *bytes, std::size_t length, int64_t dueNs) {

@@ -171,6 +171,10 @@ SynthOutput::Impl::Impl(const std::string &soundfont, std::unique_ptr<Notifier> 
     latencyNs = latencyFor(periodFrames, 1e9 / sampleRate);
     publishedLatencyNs.store(static_cast<int64_t>(latencyNs));
     jack = std::move(jackClient);
+    // Without its server the synthesizer renders nothing more: the program is told.
+    jack->onShutdown(
+        [](void *impl) { static_cast<Impl *>(impl)->notifier->notify(VX_NOTIFY_DEVICE_LOST); },
+        this);
     opened = jack->start(&Impl::renderJack, this);
     if (opened)
       driverName = "jack";

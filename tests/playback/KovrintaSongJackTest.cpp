@@ -241,3 +241,31 @@ TEST(KovrintaSongJack, AJackCloseThatHangsDoesNotHoldTheProgram) {
   std::printf("ended %lld ms after Ctrl-C\n", static_cast<long long>(relogio.elapsed()));
   EXPECT_EQ(tocar.exitCode(), 130) << tocar.readAllStandardError().toStdString();
 }
+
+// The JACK server killed while the song plays: kovrinta-song says so and ends with a failure,
+// instead of playing on in silence.
+TEST(KovrintaSongJack, AServerKilledUnderThePlayEndsItWithAMessage) {
+  JackServer server;
+  KOVRINTA_REQUIRE_JACK(server);
+  JackTestClient gravador("capture", true, false);
+  ASSERT_TRUE(gravador.ready());
+  const int dispositivo = dispositivoDaCaptura();
+  ASSERT_GE(dispositivo, 0);
+  std::vector<uint8_t> eventos;
+  for (int i = 0; i < 64; ++i) {
+    const auto on = ev(i == 0 ? 0 : 48, {0x99, 38, 90});
+    eventos.insert(eventos.end(), on.begin(), on.end());
+  }
+  QTemporaryDir pasta;
+  const QString arquivo = gravarMusica(pasta, "longa.mid", smf(96, {eventos}, 0));
+  ASSERT_FALSE(arquivo.isEmpty());
+
+  QProcess tocar;
+  tocar.start(tool(), {"--play", QString::number(dispositivo), arquivo});
+  ASSERT_TRUE(gravador.waitForReceived(16 + 48 + 2)) << tocar.readAllStandardError().toStdString();
+  gravador.close();
+  server.matar();
+  ASSERT_TRUE(tocar.waitForFinished(10000)) << "it played on";
+  EXPECT_EQ(tocar.exitCode(), 1);
+  EXPECT_TRUE(tocar.readAllStandardError().contains("the output device went away"));
+}

@@ -85,6 +85,14 @@ void JackServer::resume() {
   if (pid_ > 0) kill(pid_, SIGCONT);
 }
 
+void JackServer::matar() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+  running_ = false;
+}
+
 JackServer::~JackServer() {
   if (pid_ <= 0) return;
   kill(pid_, SIGTERM);

@@ -21,6 +21,8 @@ class JackServer {
   // for tests that must fill an output's queue however fast its client would empty it.
   void pause();
   void resume();
+  // Kills the server at once (SIGKILL), as a crash or an impatient user would.
+  void matar();
   const std::string &name() const { return name_; }
   // What went wrong when it is not running.
   const std::string &failure() const { return failure_; }

@@ -105,6 +105,12 @@ bool JogadorTerminal::abrirSaida(int dispositivo) {
                  qPrintable(saida.getMotivoFalha()));
     return false;
   }
+  saida.getSaida().OnDeviceLost = [this](QObject *) {
+    std::fprintf(stderr,
+                 "\nkovrinta-song: the output device went away: its sound server stopped or was "
+                 "killed. Start the server again, then play again.\n");
+    terminar(1);
+  };
   if (nomeEntrada.isEmpty()) return true;
   // A port that a module or a program is still making is waited for.
   kit = std::make_unique<KitEletronico>();
