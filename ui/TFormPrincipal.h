@@ -187,6 +187,8 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
 
   // Transport (TFormPrincipalTransporte.cpp).
   void prepararSaida();
+  void dispositivoPerdido();
+  bool reabrirSaidaPerdida();
   // Opens the stored input device of the drummer's kit; one that is absent or refuses is
   // named in a message, and the window and the keyboard go on without it.
   void abrirEntradaGuardada();
@@ -350,6 +352,8 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   bool jaExibida = false;
   QString arquivoInicial;
   KitEletronico *kitEletronico = nullptr;
+  // The output's sound server went away; Play opens the device again.
+  bool saidaPerdida = false;
   Mensageiro mensageiro;
   std::function<bool(const QString &)> pergunta;
 };

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "TVxMidiOut.h"
 #include "config/ArquivoConfiguracao.h"
 #include "config/GerenciadorIdiomas.h"
 #include "julgamento/SessaoJulgamento.h"
@@ -63,9 +64,39 @@ void TFormPrincipal::prepararSaida() {
     saida.setVolume(configuracao.getVolume());
     tkbVol->setValue(tkbVol->maximum() - configuracao.getVolume());
   });
+  saida.getSaida().OnDeviceLost = [this](QObject *) { dispositivoPerdido(); };
+}
+
+// The output's sound server stopped under the song: nothing would sound, so the song stops
+// and the drummer is told; the settings stay, and the next Play opens the device again.
+void TFormPrincipal::dispositivoPerdido() {
+  saidaPerdida = true;
+  pararMusica();
+  mensageiro(texto("msgDispositivoPerdido"),
+             GerenciadorIdiomas::instancia().getTexto(QStringLiteral("geral"),
+                                                      QStringLiteral("nomeAplicacao")));
+}
+
+// Opens the device of the settings again after it went away; a server still gone is named
+// in the same message, and the song stays stopped.
+bool TFormPrincipal::reabrirSaidaPerdida() {
+  if (!saidaPerdida) return true;
+  SaidaMIDI &saida = SaidaMIDI::instancia();
+  bool aberto = false;
+  protegido([&] { aberto = saida.abrirDispositivo(ArquivoConfiguracao::instancia().getDriver()); });
+  if (!aberto) {
+    mensageiro(texto("msgDispositivoPerdido") + QStringLiteral("\n\n") + saida.getMotivoFalha(),
+               GerenciadorIdiomas::instancia().getTexto(QStringLiteral("geral"),
+                                                        QStringLiteral("nomeAplicacao")));
+    return false;
+  }
+  saidaPerdida = false;
+  protegido([&] { saida.setVolume(ArquivoConfiguracao::instancia().getVolume()); });
+  return true;
 }
 
 void TFormPrincipal::imgPlayClick() {
+  if (!reabrirSaidaPerdida()) return;
   switch (estado) {
     case EstadoPlayer::Pausa:
       imgPauseClick();

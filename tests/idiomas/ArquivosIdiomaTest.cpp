@@ -84,6 +84,7 @@ const Chave kTextos[] = {
     {"frmPrincipal", "erroLerArquivoMidi"},
     {"frmPrincipal", "closeQuery"},
     {"frmPrincipal", "erroSalvarConfiguracao"},
+    {"frmPrincipal", "msgDispositivoPerdido"},
     // practice column and window
     {"frmPratica", "Caption"},
     {"frmPratica", "lblCompasso"},

@@ -64,7 +64,7 @@ TEST_F(JulgamentoJanela, AKeyAheadOfItsNoteIsMarkedEarlyAndTheSongsEndShowsThePa
   EXPECT_EQ(marcas.back(), std::make_pair(PecaBateria::chimbalFechado, ClasseGolpe::adiantado));
   for (; Sequenciador::instancia().getSincronismo()->IsRunning() && t < 400; ++t)
     tick(inicio + t * periodo);
-  QTRY_VERIFY_WITH_TIMEOUT(janela->getFormResumo()->isVisible(), 5000);
+  ASSERT_TRUE(waitFor([&] { return janela->getFormResumo()->isVisible(); }));
   const std::vector<ResumoPasse> &passes = janela->getSessaoJulgamento()->getPasses();
   ASSERT_EQ(passes.size(), 1u);
   EXPECT_EQ(passes[0].golpes, 1);
@@ -127,7 +127,7 @@ TEST_F(JulgamentoJanela, TheTapTestsKeysInItsWindowGiveTheLatencyThatIsStored) {
     for (int t = 1; t < 64; ++t) tick(som + t * 100 * ms / 64);
     proximo = antes + 100 * ms;
   }
-  QTRY_COMPARE_WITH_TIMEOUT(teste->getEstado(), TformCalibracao::Estado::resultado, 5000);
+  ASSERT_TRUE(waitFor([&] { return teste->getEstado() == TformCalibracao::Estado::resultado; }));
   QTest::mouseClick(teste->getBtnUsar(), Qt::LeftButton);
   const double latencia = ArquivoConfiguracao::instancia().getAjustesJulgamento().latenciaEntradaMs;
   EXPECT_GE(latencia, 20);

@@ -58,6 +58,24 @@ TEST_F(Transporte, OpeningASongPlaysItFromTheStartWithTheTransportUsable) {
   EXPECT_FALSE(setup->getCaixa(1).isEnabled());
 }
 
+// The output's sound server goes away under the song: it stops and the drummer is told, in
+// place of a song that plays on in silence; Play opens the device again and plays.
+TEST_F(Transporte, ADeviceThatGoesAwayStopsTheSongAndPlayOpensItAgain) {
+  abrir();
+  fake->notifyOutput(VX_NOTIFY_DEVICE_LOST);
+  ASSERT_TRUE(waitFor([&] { return janela->getEstado() == Estado::Parado; }));
+  fake->reset();
+  EXPECT_FALSE(tocando());
+  ASSERT_EQ(mensagens.size(), 1);
+  EXPECT_TRUE(mensagens[0].startsWith("The sound device went away")) << mensagens[0].toStdString();
+  EXPECT_EQ(calls().find("OpenMidiOut"), std::string::npos);
+  clicar(TFormPrincipal::tagPlay);
+  EXPECT_NE(calls().find("OpenMidiOut"), std::string::npos);
+  EXPECT_TRUE(tocando());
+  EXPECT_EQ(janela->getEstado(), Estado::Tocando);
+  EXPECT_EQ(mensagens.size(), 1);
+}
+
 TEST_F(Transporte, PauseHaltsInPlaceAndPauseOrPlayResumesWhereItWas) {
   abrir();
   ticks(100);

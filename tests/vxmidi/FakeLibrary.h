@@ -22,6 +22,7 @@ class FakeLibrary {
     setPutResult = control<FakeSetPutResultFn>("FakeSetPutResult");
     queueInput = control<FakeQueueInputFn>("FakeQueueInput");
     notify = control<FakeNotifyFn>("FakeNotify");
+    notifyOutput = control<FakeNotifyFn>("FakeNotifyOutput");
     setFile = control<FakeSetFileFn>("FakeSetFile");
     forwardFiles = control<FakeForwardFilesFn>("FakeForwardFiles");
     beat = control<FakeBeatFn>("FakeBeat");
@@ -41,6 +42,8 @@ class FakeLibrary {
   FakeSetPutResultFn setPutResult = nullptr;
   FakeQueueInputFn queueInput = nullptr;
   FakeNotifyFn notify = nullptr;
+  // Announces message through the sink of the last output opened, with its handle.
+  FakeNotifyFn notifyOutput = nullptr;
   FakeSetFileFn setFile = nullptr;
   FakeForwardFilesFn forwardFiles = nullptr;
   FakeBeatFn beat = nullptr;

@@ -20,6 +20,9 @@ std::string calls;
 uint32_t openResult = 100;
 uint16_t putResult = VX_OK;
 VxNotifySink sink{};
+// The sink of the last output opened, and its handle.
+VxNotifySink saidaSink{};
+uint32_t saidaHandle = 0;
 VxBeatSink beatSink{};
 uint32_t syncRun = 1;
 std::deque<VxMidiEvent> input;
@@ -97,6 +100,12 @@ FAKE_API void FakeNotify(uint32_t message) {
   }).join();
 }
 
+FAKE_API void FakeNotifyOutput(uint32_t message) {
+  std::thread([message] {
+    if (saidaSink.notify) saidaSink.notify(saidaSink.context, message, saidaHandle);
+  }).join();
+}
+
 FAKE_API void FakeBeat(uint32_t run, uint32_t position, int64_t idealNs) {
   std::thread([=] {
     const VxBeat beat{run, position, idealNs};
@@ -121,6 +130,8 @@ FAKE_API void GetMidiOutDescription(uint32_t device, char *description) {
 FAKE_API uint32_t OpenMidiOut(const VxNotifySink *s, uint16_t device, uint32_t sync,
                               uint32_t parameter) {
   record("OpenMidiOut", device, sync, parameter);
+  if (s) saidaSink = *s;
+  saidaHandle = openResult;
   return opened(s);
 }
 FAKE_API void ResetMidiOut(uint32_t handle) {
