@@ -1,5 +1,7 @@
 #include "JackClose.h"
 
+#include <dlfcn.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <memory>
@@ -37,6 +39,11 @@ bool closeJackClient(jack_client_t *client) {
   std::unique_lock guard(fechamento->lock);
   if (fechamento->feito.wait_for(guard, jackCloseDeadline, [&] { return fechamento->terminou; }))
     return true;
+  // The hung client's threads, and the one closing it, may still run this library's code
+  // after the program unloads it: it stays mapped to the end of the process.
+  Dl_info biblioteca{};
+  if (dladdr(reinterpret_cast<void *>(&closeJackClient), &biblioteca) && biblioteca.dli_fname)
+    dlopen(biblioteca.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
   servidorTravado.store(true, std::memory_order_release);
   return false;
 }

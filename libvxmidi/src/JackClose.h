@@ -13,7 +13,8 @@ inline constexpr std::chrono::milliseconds jackCloseDeadline{800};
 
 // Closes client on a thread of its own and waits for it up to jackCloseDeadline. Answers
 // false when the close had not returned by then: it goes on in the background, the server is
-// taken for hung, and later closes no longer wait at all. Null is closed at once.
+// taken for hung, later closes no longer wait at all, and the library is never unloaded.
+// Null is closed at once.
 bool closeJackClient(jack_client_t *client);
 
 // Keeps what the threads of a client whose close hung may still reach, for the rest of the

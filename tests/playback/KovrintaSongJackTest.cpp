@@ -242,9 +242,9 @@ TEST(KovrintaSongJack, AJackCloseThatHangsDoesNotHoldTheProgram) {
   EXPECT_EQ(tocar.exitCode(), 130) << tocar.readAllStandardError().toStdString();
 }
 
-// The JACK server killed while the song plays: kovrinta-song says so and ends with a failure,
+// The JACK server stopped while the song plays: kovrinta-song says so and ends with a failure,
 // instead of playing on in silence.
-TEST(KovrintaSongJack, AServerKilledUnderThePlayEndsItWithAMessage) {
+TEST(KovrintaSongJack, AServerStoppedUnderThePlayEndsItWithAMessage) {
   JackServer server;
   KOVRINTA_REQUIRE_JACK(server);
   JackTestClient gravador("capture", true, false);
@@ -264,7 +264,7 @@ TEST(KovrintaSongJack, AServerKilledUnderThePlayEndsItWithAMessage) {
   tocar.start(tool(), {"--play", QString::number(dispositivo), arquivo});
   ASSERT_TRUE(gravador.waitForReceived(16 + 48 + 2)) << tocar.readAllStandardError().toStdString();
   gravador.close();
-  server.matar();
+  server.parar();
   ASSERT_TRUE(tocar.waitForFinished(10000)) << "it played on";
   EXPECT_EQ(tocar.exitCode(), 1);
   EXPECT_TRUE(tocar.readAllStandardError().contains("the output device went away"));

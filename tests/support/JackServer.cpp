@@ -85,9 +85,9 @@ void JackServer::resume() {
   if (pid_ > 0) kill(pid_, SIGCONT);
 }
 
-void JackServer::matar() {
+void JackServer::parar() {
   if (pid_ <= 0) return;
-  kill(pid_, SIGKILL);
+  kill(pid_, SIGTERM);
   waitpid(pid_, nullptr, 0);
   pid_ = -1;
   running_ = false;

@@ -21,8 +21,10 @@ class JackServer {
   // for tests that must fill an output's queue however fast its client would empty it.
   void pause();
   void resume();
-  // Kills the server at once (SIGKILL), as a crash or an impatient user would.
-  void matar();
+  // Stops the server under its clients (SIGTERM, as a user or the session would) and waits
+  // for it to end. SIGKILL would leave its entry in JACK's registry of servers, which counts
+  // it against the eight a machine may run.
+  void parar();
   const std::string &name() const { return name_; }
   // What went wrong when it is not running.
   const std::string &failure() const { return failure_; }
