@@ -4,16 +4,9 @@
 #include "TVxMidiSync.h"
 #include "playback/Sequenciador.h"
 
-namespace {
-// How often the judge looks at the clock while nothing else wakes it.
-constexpr int intervaloRelogioMs = 20;
-}  // namespace
-
 SessaoJulgamento::SessaoJulgamento(Sequenciador &sequenciador,
                                    std::function<int64_t()> atrasoSaidaNs, QObject *parent)
     : QObject(parent), sequenciador(sequenciador), atrasoSaida(std::move(atrasoSaidaNs)) {
-  relogio.setInterval(intervaloRelogioMs);
-  connect(&relogio, &QTimer::timeout, this, [this] { juiz.avancar(TVxMidiStamp::agora()); });
   juiz.aoJulgar = [this](const Julgamento &j) { julgado(j); };
   juiz.aoFecharPasse = [this](const ResumoPasse &passe) {
     passes.push_back(passe);
@@ -34,10 +27,11 @@ SessaoJulgamento::SessaoJulgamento(Sequenciador &sequenciador,
       takeMusica.limpar();
       takeUltimoPasse.limpar();
     }
+    // The device's delay is read once a play: it holds while the device stays open.
+    if (!tocando) atrasoNs = atrasoSaida();
     tocando = true;
     juiz.tick(tick, somDe(devido));
     juiz.avancar(TVxMidiStamp::agora());
-    if (!relogio.isActive()) relogio.start();
   };
   ouvintes.voltaLoop = [this](int64_t devido) { juiz.fimDoPasse(somDe(devido)); };
   ouvintes.interrupcao = [this](int64_t devido) { interrompido(devido); };
@@ -80,7 +74,6 @@ void SessaoJulgamento::interrompido(int64_t devidoNs) {
   tocando = devidoNs != 0;
   if (devidoNs == 0) {
     juiz.interromper(TVxMidiStamp::agora());
-    relogio.stop();
     return;
   }
   const int64_t fim = somDe(devidoNs);
@@ -91,7 +84,6 @@ void SessaoJulgamento::interrompido(int64_t devidoNs) {
     if (!tocando || sequenciador.getSincronismo()->IsRunning()) return;
     tocando = false;
     juiz.interromper(TVxMidiStamp::agora());
-    relogio.stop();
   });
 }
 
@@ -108,7 +100,6 @@ void SessaoJulgamento::julgado(const Julgamento &julgamento) {
 void SessaoJulgamento::novaMusica() {
   cancelarCalibracao();
   juiz.reiniciar();
-  relogio.stop();
   tocando = false;
   passes.clear();
   takeMusica.limpar();
@@ -129,6 +120,7 @@ const GravadorTake &SessaoJulgamento::getTake() const {
 
 void SessaoJulgamento::iniciarCalibracao() {
   calibracao.limpar();
+  atrasoNs = atrasoSaida();
   calibrando = true;
   sequenciador.calibrar(batidasCalibracao, bpmCalibracao);
 }

@@ -60,15 +60,15 @@ class SessaoJulgamento : public QObject {
   std::function<void(const Calibracao::Resultado &)> aoFimCalibracao;
 
  private:
-  int64_t somDe(int64_t devidoNs) const { return devidoNs + atrasoSaida(); }
+  int64_t somDe(int64_t devidoNs) const { return devidoNs + atrasoNs; }
   void interrompido(int64_t devidoNs);
   void julgado(const Julgamento &julgamento);
 
   Sequenciador &sequenciador;
   std::function<int64_t()> atrasoSaida;
   JuizGolpes juiz;
-  // Runs the judge while hits and notes still wait for their windows.
-  QTimer relogio;
+  // How long after its stamp a message leaves the output, read when a play starts.
+  int64_t atrasoNs = 0;
   std::vector<ResumoPasse> passes;
   GravadorTake takeMusica;
   GravadorTake takePasse;

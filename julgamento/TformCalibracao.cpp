@@ -37,6 +37,16 @@ QLabel *criarTexto(QWidget *pai, const char *nome) {
   return rotulo;
 }
 
+// A page of the stack, filled top to bottom with espaco pixels between its texts.
+QVBoxLayout *criarPagina(QStackedWidget *paginas, QWidget *&pagina, const char *nome, int espaco) {
+  pagina = criar<QWidget>(paginas, nome);
+  auto *coluna = new QVBoxLayout(pagina);
+  coluna->setContentsMargins(0, 0, 0, 0);
+  coluna->setSpacing(espaco);
+  paginas->addWidget(pagina);
+  return coluna;
+}
+
 // The width the texts wrap at, unless the buttons need more: the explanation in three or four
 // lines.
 constexpr int larguraTexto = 480;
@@ -137,21 +147,14 @@ TformCalibracao::TformCalibracao(QWidget *parent) : QDialog(parent) {
   paginas->setMinimumWidth(larguraTexto);
   coluna->addWidget(paginas, 1);
 
-  pagInicio = criar<QWidget>(paginas, "pagInicio");
-  auto *inicio = new QVBoxLayout(pagInicio);
-  inicio->setContentsMargins(0, 0, 0, 0);
-  inicio->setSpacing(12);
+  QVBoxLayout *inicio = criarPagina(paginas, pagInicio, "pagInicio", 12);
   lblExplicacao = criarTexto(pagInicio, "lblExplicacao");
   lblLatenciaAtual = criarTexto(pagInicio, "lblLatenciaAtual");
   inicio->addWidget(lblExplicacao);
   inicio->addWidget(lblLatenciaAtual);
   inicio->addStretch(1);
-  paginas->addWidget(pagInicio);
 
-  pagProgresso = criar<QWidget>(paginas, "pagProgresso");
-  auto *progresso = new QVBoxLayout(pagProgresso);
-  progresso->setContentsMargins(0, 0, 0, 0);
-  progresso->setSpacing(10);
+  QVBoxLayout *progresso = criarPagina(paginas, pagProgresso, "pagProgresso", 10);
   lblProgresso = criarTexto(pagProgresso, "lblProgresso");
   lblProgresso->setFont(fonteJanela(14, true));
   barProgresso = criar<QProgressBar>(pagProgresso, "barProgresso");
@@ -161,19 +164,14 @@ TformCalibracao::TformCalibracao(QWidget *parent) : QDialog(parent) {
   progresso->addWidget(lblProgresso);
   progresso->addWidget(barProgresso);
   progresso->addStretch(1);
-  paginas->addWidget(pagProgresso);
 
-  pagResultado = criar<QWidget>(paginas, "pagResultado");
-  auto *resultadoLayout = new QVBoxLayout(pagResultado);
-  resultadoLayout->setContentsMargins(0, 0, 0, 0);
-  resultadoLayout->setSpacing(12);
+  QVBoxLayout *resultadoLayout = criarPagina(paginas, pagResultado, "pagResultado", 12);
   lblResultado = criarTexto(pagResultado, "lblResultado");
   lblResultado->setFont(fonteJanela(14, true));
   lblDetalhes = criarTexto(pagResultado, "lblDetalhes");
   resultadoLayout->addWidget(lblResultado);
   resultadoLayout->addWidget(lblDetalhes);
   resultadoLayout->addStretch(1);
-  paginas->addWidget(pagResultado);
 
   linhaBotoes = new QHBoxLayout;
   linhaBotoes->addStretch(1);
