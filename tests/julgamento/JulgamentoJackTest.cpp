@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <regex>
@@ -133,29 +134,45 @@ TEST(JulgamentoJack, EachHitIsJudgedByItsOffsetFromTheNoteAsItLeftThePort) {
   // an extra hit far from both.
   const std::map<int, std::vector<double>> plano = {{1, {-30}}, {2, {-15}},     {3, {0}}, {4, {15}},
                                                     {5, {30}},  {7, {-250, 5}}, {8, {-5}}};
-  QProcess programa;
-  programa.start(ferramenta(), {"--play", QString::number(saida), musica, "--input", "drums:out",
-                                "--judge", "--config", b.pasta.path()});
-  const QByteArray saidaTexto = tocarJunto(b, programa, {38}, batida120, [&](int k) {
-    const auto p = plano.find(k);
-    return p == plano.end() ? std::vector<double>{} : p->second;
-  });
-  ASSERT_EQ(programa.exitCode(), 0) << programa.readAllStandardError().toStdString();
-  ASSERT_EQ(b.modulo.lateTimed(), 0u);
-
-  const Linhas linhas = lerJulgamento(saidaTexto);
   const std::vector<std::pair<std::string, double>> esperado = {
       {"early", -30}, {"on-time", -15}, {"on-time", 0}, {"on-time", 15}, {"late", 30},
       {"missed", 0},  {"extra", 0},     {"on-time", 5}, {"on-time", -5}};
-  ASSERT_EQ(linhas.golpes.size(), esperado.size()) << saidaTexto.toStdString();
-  for (std::size_t i = 0; i < esperado.size(); ++i) {
-    EXPECT_EQ(linhas.golpes[i].first, esperado[i].first) << "judgement " << i;
-    EXPECT_NEAR(linhas.golpes[i].second, esperado[i].second, 0.5)
-        << "judgement " << i << ", xruns " << b.captura.xruns();
+  const std::string resumo = "hits=8 on-time=5 early=1 late=1 missed=1 extra=1";
+
+  // A cycle the loaded server runs late moves its frames against the clock the judge reads:
+  // a run that fails while the server ran late is played again, and when every run had one,
+  // nothing was measured. A run that fails with every cycle in time fails the test.
+  constexpr int tentativas = 3;
+  std::string falha;
+  bool servidorAtrasou = false;
+  for (int tentativa = 1; tentativa <= tentativas; ++tentativa) {
+    const uint64_t xrunsAntes = b.captura.xruns() + b.modulo.xruns();
+    QProcess programa;
+    programa.start(ferramenta(), {"--play", QString::number(saida), musica, "--input", "drums:out",
+                                  "--judge", "--config", b.pasta.path()});
+    const QByteArray saidaTexto = tocarJunto(b, programa, {38}, batida120, [&](int k) {
+      const auto p = plano.find(k);
+      return p == plano.end() ? std::vector<double>{} : p->second;
+    });
+    ASSERT_EQ(programa.exitCode(), 0) << programa.readAllStandardError().toStdString();
+    ASSERT_EQ(b.modulo.lateTimed(), 0u);
+
+    const Linhas linhas = lerJulgamento(saidaTexto);
+    falha.clear();
+    if (linhas.golpes.size() != esperado.size()) falha = "judgements: " + saidaTexto.toStdString();
+    for (std::size_t i = 0; falha.empty() && i < esperado.size(); ++i)
+      if (linhas.golpes[i].first != esperado[i].first ||
+          std::fabs(linhas.golpes[i].second - esperado[i].second) > 0.5)
+        falha = "judgement " + std::to_string(i) + " is " + linhas.golpes[i].first + " " +
+                std::to_string(linhas.golpes[i].second) + " ms";
+    if (falha.empty() && linhas.passe.find(resumo) == std::string::npos)
+      falha = "the pass: " + linhas.passe;
+    servidorAtrasou = b.captura.xruns() + b.modulo.xruns() != xrunsAntes;
+    if (falha.empty() || !servidorAtrasou) break;
   }
-  EXPECT_NE(linhas.passe.find("hits=8 on-time=5 early=1 late=1 missed=1 extra=1"),
-            std::string::npos)
-      << linhas.passe;
+  if (!falha.empty() && servidorAtrasou)
+    GTEST_SKIP() << "the server ran late in all " << tentativas << " runs: " << falha;
+  EXPECT_EQ(falha, "");
 }
 
 // Strikes 12 ms after every click but the first and the ninth, one struck twice: the tap test
