@@ -140,6 +140,10 @@ bool KitEletronico::aplicar(const AjustesEntrada &novos) {
       if (!impl->entrada) {
         impl->entrada = std::make_unique<TVxMidiIn>();
         impl->entrada->OnMidiData = [this](VxMidiEvent *evento, bool *) { receber(*evento); };
+        // Closed once the notification that told it has been handled.
+        impl->entrada->OnDeviceLost = [this](QObject *) {
+          QTimer::singleShot(0, this, &KitEletronico::dispositivoPerdido);
+        };
       }
       impl->entrada->VxMidi = vxMidi;
       if (!impl->entrada->Open(static_cast<uint16_t>(indice), 0)) return false;
@@ -151,6 +155,19 @@ bool KitEletronico::aplicar(const AjustesEntrada &novos) {
   } catch (const std::exception &) {
     return false;
   }
+}
+
+void KitEletronico::dispositivoPerdido() {
+  if (!isAberto()) return;
+  const QString nome = impl->aberto;
+  try {
+    impl->entrada->SetThru(nullptr, nullptr);
+    impl->entrada->Close();
+  } catch (const std::exception &) {
+    // Gone already: there is nothing left to close.
+  }
+  impl->aberto.clear();
+  if (aoPerderDispositivo) aoPerderDispositivo(nome);
 }
 
 void KitEletronico::reconectarSaida() {

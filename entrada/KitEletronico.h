@@ -59,9 +59,13 @@ class KitEletronico : public QObject {
     long long chegadaNs;
   };
   std::function<void(const Golpe &)> aoGolpe;
+  // The open port went away (the module unplugged, the program that made it closed): it is
+  // closed, the settings keep its name, and this is called with that name.
+  std::function<void(const QString &nome)> aoPerderDispositivo;
 
  private:
   void receber(const VxMidiEvent &evento);
+  void dispositivoPerdido();
 
   struct Impl;
   std::unique_ptr<Impl> impl;

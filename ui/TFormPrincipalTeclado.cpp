@@ -91,6 +91,12 @@ void TFormPrincipal::setKitEletronico(KitEletronico *kit) {
     kit->aoGolpe = [this](const KitEletronico::Golpe &golpe) {
       sessaoJulgamento->golpe(golpe.peca, golpe.velocidade, golpe.chegadaNs);
     };
+    // The song plays on: the keyboard still plays along, and the kit opens at the next start.
+    kit->aoPerderDispositivo = [this](const QString &nome) {
+      mensageiro(texto("msgEntradaPerdida").replace(QLatin1String("%1"), nome),
+                 GerenciadorIdiomas::instancia().getTexto(QStringLiteral("geral"),
+                                                          QStringLiteral("nomeAplicacao")));
+    };
   }
   SaidaMIDI::instancia().setAoAbrirDispositivo([kit] {
     if (kit) kit->reconectarSaida();

@@ -100,6 +100,7 @@ void TVxMidiIn::DetachTrack(TVxMidiTrack *track) {
 
 void TVxMidiIn::notified(uint32_t message) {
   if (message == VX_NOTIFY_MIDI_IN_DATA) drain();
+  if (message == VX_NOTIFY_DEVICE_LOST && OnDeviceLost) OnDeviceLost(this);
 }
 
 // Active sensing and events a handler rejects are dropped, but their delay is kept, so the

@@ -66,6 +66,9 @@ class TVxMidiIn : public QObject {
   // Offered each received event except active sensing; setting *pbAccept false drops it,
   // and its delay is carried into the next event. Runs on the user-interface thread.
   std::function<void(VxMidiEvent *Event, bool *pbAccept)> OnMidiData;
+  // The device went away (its port closed or unplugged, its server stopped): nothing more
+  // arrives; close it. Runs on the user-interface thread.
+  std::function<void(QObject *Sender)> OnDeviceLost;
 
  private:
   void notified(uint32_t message);

@@ -17,6 +17,10 @@ InputDevice::~InputDevice() {
   disarm();
 }
 
+void InputDevice::deviceLost() {
+  notifier_->notify(VX_NOTIFY_DEVICE_LOST);
+}
+
 void InputDevice::disarm() {
   started_.store(false, std::memory_order_release);
   notifier_->disarm();

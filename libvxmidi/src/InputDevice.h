@@ -68,6 +68,8 @@ class InputDevice : public Object {
                HitSink *sink = nullptr, uint32_t frame = 0);
   // Disarms the notifier; call first in a derived destructor.
   void disarm();
+  // Any thread: the device went away (its port was closed or unplugged); the program is told.
+  void deviceLost();
 
  private:
   void queue(const ShortMessage &message, uint8_t soundedNote, int64_t ns);

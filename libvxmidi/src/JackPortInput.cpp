@@ -26,7 +26,9 @@ int64_t monotonicNs() {
 }  // namespace
 
 JackPortInput::JackPortInput(const DeviceInfo &device, std::unique_ptr<Notifier> notifier)
-    : InputDevice(std::move(notifier)), source_(device.portName) {
+    : InputDevice(std::move(notifier)),
+      source_(device.portName),
+      watch_(device.portName, [this] { deviceLost(); }) {
   silenceJack();
   jack_status_t status{};
   own_ = jack_client_open(kClientName, JackNoStartServer, &status);
@@ -42,8 +44,11 @@ JackPortInput::JackPortInput(const DeviceInfo &device, std::unique_ptr<Notifier>
   if (!ownPort_) fail(VX_OPEN_PORT_REFUSED, "cannot make a JACK MIDI port");
   ownClock_ = CycleClock(jack_get_sample_rate(own_));
   jack_set_process_callback(own_, &JackPortInput::process, this);
+  watch_.attach(own_);
+  jack_on_shutdown(
+      own_, [](void *self) { static_cast<JackPortInput *>(self)->deviceLost(); }, this);
   if (jack_activate(own_) != 0) fail(VX_OPEN_PORT_REFUSED, "cannot start the client");
-  ownActive_ = true;
+  ownReading_ = true;
   if (!connectFrom(own_, ownPort_))
     fail(VX_OPEN_PORT_REFUSED, "cannot connect from MIDI port " + source_);
 }
@@ -65,13 +70,14 @@ void JackPortInput::setThru(const VxMidiThru *thru, OutputDevice *target) {
   JackAudioClient *host = synth ? synth->jackClient() : nullptr;
   if (synth_ && synth_ != synth) leaveSynth();
   if (host && synth_ != synth) {
-    // Read by the synthesizer's client from now on: a port of its own there, then our client
-    // stops (which also drops its connection).
+    // Read by the synthesizer's client from now on: a port of its own there, then our port
+    // lets go of the source. Our client stays active: JACK tells only active clients that
+    // the source went away.
     jack_port_t *port =
         jack_port_register(host->client(), kPortName, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     if (port && connectFrom(host->client(), port)) {
-      jack_deactivate(own_);
-      ownActive_ = false;
+      jack_disconnect(own_, source_.c_str(), jack_port_name(ownPort_));
+      ownReading_ = false;
       synth_ = synth;
       hostClient_ = host->client();
       hostPort_ = port;
@@ -96,10 +102,7 @@ void JackPortInput::leaveSynth(bool takeBack) {
   synth_ = nullptr;
   hostClient_ = nullptr;
   hostPort_ = nullptr;
-  if (takeBack && own_ && !ownActive_ && jack_activate(own_) == 0) {
-    ownActive_ = true;
-    connectFrom(own_, ownPort_);
-  }
+  if (takeBack && own_ && !ownReading_) ownReading_ = connectFrom(own_, ownPort_);
 }
 
 int JackPortInput::process(jack_nframes_t frames, void *data) {

@@ -11,6 +11,7 @@
 #include "DeviceCatalog.h"
 #include "InputDevice.h"
 #include "JackAudioClient.h"
+#include "JackPortWatch.h"
 
 namespace vx {
 
@@ -44,9 +45,10 @@ class JackPortInput : public InputDevice, public JackTap {
                 double nsPerFrame, HitSink *sink);
 
   std::string source_;
+  JackPortWatch watch_;
   jack_client_t *own_ = nullptr;
   jack_port_t *ownPort_ = nullptr;
-  bool ownActive_ = false;
+  bool ownReading_ = false;
   // Its own client's process thread: its cycles on the monotonic clock.
   CycleClock ownClock_{48000};
   // While the synthesizer's client reads the port.

@@ -15,6 +15,7 @@
 #include "Agenda.h"
 #include "CycleClock.h"
 #include "JackClose.h"
+#include "JackPortWatch.h"
 #include "NotifyRelay.h"
 #include "OpenFailure.h"
 #include "SpscQueue.h"
@@ -58,6 +59,8 @@ struct JackPortOutput::Impl {
   void cycle(jack_nframes_t frames);
 
   std::unique_ptr<Notifier> notifier;
+  // The destination port, watched so that its going away is told to the program.
+  std::unique_ptr<JackPortWatch> watch;
   NotifyRelay relay;
   jack_client_t *client = nullptr;
   jack_port_t *port = nullptr;
@@ -207,6 +210,9 @@ JackPortOutput::JackPortOutput(const DeviceInfo &device, std::unique_ptr<Notifie
       impl_->client,
       [](void *impl) { static_cast<Impl *>(impl)->notifier->notify(VX_NOTIFY_DEVICE_LOST); },
       impl_.get());
+  impl_->watch = std::make_unique<JackPortWatch>(
+      device.portName, [impl = impl_.get()] { impl->notifier->notify(VX_NOTIFY_DEVICE_LOST); });
+  impl_->watch->attach(impl_->client);
   if (jack_activate(impl_->client) != 0) fail(VX_OPEN_PORT_REFUSED, "cannot start the client");
   const int connected =
       jack_connect(impl_->client, jack_port_name(impl_->port), device.portName.c_str());

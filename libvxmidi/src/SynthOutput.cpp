@@ -105,6 +105,9 @@ struct SynthOutput::Impl {
   uint32_t generation = 0;
   uint64_t sequence = 0;
   std::string driverName;
+  // Set once FluidSynth's own driver has found its server gone.
+  std::atomic<bool> serverGone{false};
+  static void driverError(int level, const char *message, void *data);
 
   // Audio thread only, after the driver starts.
   CycleClock clock{kDefaultSampleRate};
@@ -194,6 +197,16 @@ SynthOutput::Impl::Impl(const std::string &soundfont, std::unique_ptr<Notifier> 
     opened = open("alsa", kAlsaPeriodFrames);
   }
   if (!opened) throw OpenFailure(VX_OPEN_NO_AUDIO, "no audio output could be opened");
+  // FluidSynth's own drivers tell of a server gone only in their log: the PulseAudio driver
+  // (also PipeWire's PulseAudio service) says it could not write and ends its thread.
+  if (!jack) fluid_set_log_function(FLUID_ERR, &Impl::driverError, this);
+}
+
+void SynthOutput::Impl::driverError(int, const char *message, void *data) {
+  auto &self = *static_cast<Impl *>(data);
+  if (message && std::strncmp(message, "Error writing to", 16) == 0 &&
+      !self.serverGone.exchange(true))
+    self.notifier->notify(VX_NOTIFY_DEVICE_LOST);
 }
 
 // The audio callback. It maps the buffer onto the monotonic clock, then renders it in
@@ -386,6 +399,7 @@ SynthOutput::SynthOutput(const std::string &soundfont, std::unique_ptr<Notifier>
 // The audio thread ends with the driver; no room is announced once the notifier is disarmed.
 SynthOutput::~SynthOutput() {
   impl_->notifier->disarm();
+  if (!impl_->jack) fluid_set_log_function(FLUID_ERR, nullptr, nullptr);
 }
 
 std::chrono::nanoseconds SynthOutput::latency() const {

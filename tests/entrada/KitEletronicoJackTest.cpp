@@ -173,4 +173,22 @@ TEST_F(KitEletronicoJack, AnAbsentPortIsRefusedAndTheSettingsAreKept) {
   EXPECT_TRUE(kit->isAberto());
 }
 
+// The module's program quits (as a USB module unplugged under a bridge): the kit closes the
+// port, names it, and keeps it in the settings for the next start.
+TEST_F(KitEletronicoJack, AModuleThatGoesAwayIsClosedAndNamedWithTheSettingsKept) {
+  auto usb = std::make_unique<JackTestClient>("modulo-usb", false, true);
+  ASSERT_TRUE(usb->ready());
+  const QString nome = QString::fromStdString(usb->outputName());
+  AjustesEntrada ajustes;
+  ajustes.dispositivo = nome;
+  ASSERT_TRUE(kit->aplicar(ajustes));
+  QString perdido;
+  kit->aoPerderDispositivo = [&](const QString &qual) { perdido = qual; };
+  usb.reset();
+  EXPECT_TRUE(waitFor([&] { return !perdido.isEmpty(); }, 5s));
+  EXPECT_TRUE(perdido.endsWith(nome)) << perdido.toStdString();
+  EXPECT_FALSE(kit->isAberto());
+  EXPECT_EQ(kit->getAjustes().dispositivo, nome);
+}
+
 }  // namespace

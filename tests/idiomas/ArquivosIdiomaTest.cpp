@@ -85,6 +85,7 @@ const Chave kTextos[] = {
     {"frmPrincipal", "closeQuery"},
     {"frmPrincipal", "erroSalvarConfiguracao"},
     {"frmPrincipal", "msgDispositivoPerdido"},
+    {"frmPrincipal", "msgEntradaPerdida"},
     // practice column and window
     {"frmPratica", "Caption"},
     {"frmPratica", "lblCompasso"},

@@ -257,8 +257,18 @@ TEST_F(TocandoLonga, AJackCloseThatHangsDoesNotHoldTheProgram) {
 TEST_F(TocandoLonga, AServerStoppedUnderThePlayEndsItWithAMessage) {
   ASSERT_NO_FATAL_FAILURE(tocar());
   if (IsSkipped()) return;
-  gravador.close();
   server.parar();
+  ASSERT_TRUE(processo.waitForFinished(10000)) << "it played on";
+  EXPECT_EQ(processo.exitCode(), 1);
+  EXPECT_TRUE(processo.readAllStandardError().contains("the output device went away"));
+}
+
+// The program that owns the output port quits under the play (as a module unplugged under a
+// bridge does): the same message, and no hang.
+TEST_F(TocandoLonga, AnOutputPortWhoseClientQuitsEndsThePlayWithAMessage) {
+  ASSERT_NO_FATAL_FAILURE(tocar());
+  if (IsSkipped()) return;
+  gravador.close();
   ASSERT_TRUE(processo.waitForFinished(10000)) << "it played on";
   EXPECT_EQ(processo.exitCode(), 1);
   EXPECT_TRUE(processo.readAllStandardError().contains("the output device went away"));

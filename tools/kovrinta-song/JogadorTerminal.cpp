@@ -108,7 +108,8 @@ bool JogadorTerminal::abrirSaida(int dispositivo) {
   saida.getSaida().OnDeviceLost = [this](QObject *) {
     std::fprintf(stderr,
                  "\nkovrinta-song: the output device went away: its sound server stopped or was "
-                 "killed. Start the server again, then play again.\n");
+                 "killed, or its port was closed or unplugged. Start the server again or plug "
+                 "the device in, then play again.\n");
     terminar(1);
   };
   if (nomeEntrada.isEmpty()) return true;
@@ -141,6 +142,12 @@ bool JogadorTerminal::abrirSaida(int dispositivo) {
       juiz.avancar(tratado);
     }
     if (calibrando) calibracao.toque(golpe.chegadaNs);
+  };
+  kit->aoPerderDispositivo = [](const QString &nome) {
+    std::fprintf(stderr,
+                 "\nkovrinta-song: the input device %s went away: it was unplugged or the "
+                 "program that made it closed. The song plays on.\n",
+                 qPrintable(nome));
   };
   std::fprintf(stderr, "listening to %s\n", qPrintable(kit->getDispositivoAberto()));
   return true;
