@@ -15,6 +15,7 @@
 #include "JackServer.h"
 #include "JackTestClient.h"
 #include "ProgramaFalso.h"
+#include "ProgramaTeste.h"
 #include "QtWait.h"
 #include "ServidorXvfb.h"
 
@@ -24,109 +25,6 @@ using namespace std::chrono_literals;
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-// A program folder of the test's own: a copy of the program, beside the library, the
-// language files and the rhythm folder of the build's program folder, so that the program's
-// configuration file is written here and not in the build.
-class PastaPrograma {
- public:
-  explicit PastaPrograma(bool comIdiomas = true) {
-    const QDir origem(QStringLiteral(KOVRINTA_PROGRAM_DIR));
-    pronta = QFile::copy(origem.filePath("kovrinta"), caminho("kovrinta"));
-    QStringList nomes = origem.entryList({"libVxMidi.so*"}, QDir::Files);
-    if (comIdiomas) nomes << origem.entryList({"*.idm", "*.dat"}, QDir::Files);
-    for (const QString &nome : nomes)
-      pronta = pronta && QFile::link(origem.filePath(nome), caminho(nome));
-  }
-
-  QString caminho(const QString &nome) const { return QDir(pasta.path()).filePath(nome); }
-  void escrever(const QString &nome, const QByteArray &conteudo) const {
-    QFile arquivo(caminho(nome));
-    ASSERT_TRUE(arquivo.open(QIODevice::WriteOnly));
-    arquivo.write(conteudo);
-  }
-  QByteArray ler(const QString &nome) const {
-    QFile arquivo(caminho(nome));
-    return arquivo.open(QIODevice::ReadOnly) ? arquivo.readAll() : QByteArray();
-  }
-
-  QTemporaryDir pasta;
-  bool pronta = false;
-};
-
-// The number of the test's capture port "captura:in" among the devices, as the program
-// numbers them; -1 when it is not listed.
-int dispositivoDaCaptura() {
-  QProcess listar;
-  listar.start(QString(KOVRINTA_PROGRAM_DIR) + "/kovrinta-song", {"--devices"});
-  if (!listar.waitForFinished(20000)) return -1;
-  for (const QByteArray &linha : listar.readAllStandardOutput().split('\n'))
-    if (linha.contains("captura:in")) return linha.split(' ').first().toInt();
-  return -1;
-}
-
-class Programa : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!xvfb.pronto()) {
-      if (inCi()) FAIL() << xvfb.getFalha().toStdString();
-      GTEST_SKIP() << xvfb.getFalha().toStdString();
-    }
-    ASSERT_TRUE(programa.pronta);
-  }
-
-  // Starts the program of the test's folder on the display.
-  void iniciar(const QStringList &argumentos, QProcessEnvironment extra = {}) {
-    QProcessEnvironment ambiente = xvfb.ambiente();
-    ambiente.insert("XDG_CONFIG_HOME", configuracoes.path());
-    // A program that looks for a JACK server must never start one of its own.
-    ambiente.insert("JACK_NO_START_SERVER", "1");
-    for (const QString &chave : extra.keys()) ambiente.insert(chave, extra.value(chave));
-    processo.setProcessEnvironment(ambiente);
-    processo.start(programa.caminho("kovrinta"), argumentos);
-    ASSERT_TRUE(processo.waitForStarted(10000));
-  }
-
-  // Waits for the program to end; its exit status, or -1 when it did not end in time.
-  int terminar(std::chrono::milliseconds prazo = 20s) {
-    if (processo.state() != QProcess::NotRunning &&
-        !processo.waitForFinished(static_cast<int>(prazo.count()))) {
-      processo.kill();
-      processo.waitForFinished();
-      return -1;
-    }
-    erros = QString::fromLocal8Bit(processo.readAllStandardError());
-    return processo.exitStatus() == QProcess::NormalExit ? processo.exitCode() : -1;
-  }
-
-  // Answers the message box that has the keyboard focus with its default button, again
-  // while the program goes on (the box may not have the focus yet), then waits for the
-  // program to end: its exit status, or -1 when it did not end.
-  int responderETerminar() {
-    for (int tentativa = 0; tentativa < 10; ++tentativa) {
-      xvfb.xdotool({"key", "Return"});
-      if (processo.waitForFinished(2000)) break;
-    }
-    return terminar();
-  }
-
-  // The main window, by its size.
-  std::optional<ServidorXvfb::Janela> esperarPrincipal(QSize tamanho = QSize(793, 527)) const {
-    return xvfb.esperarJanela(
-        [tamanho](const ServidorXvfb::Janela &j) { return j.geometria.size() == tamanho; }, 30s);
-  }
-  // A window of that name.
-  std::optional<ServidorXvfb::Janela> esperarNome(const QString &nome) const {
-    return xvfb.esperarJanela([nome](const ServidorXvfb::Janela &j) { return j.nome == nome; },
-                              20s);
-  }
-
-  ServidorXvfb xvfb;
-  PastaPrograma programa;
-  QTemporaryDir configuracoes;
-  QProcess processo;
-  QString erros;
-};
 
 TEST_F(Programa, PlaysTheSongItIsGivenIntoAJackPortAndClosesThroughTheConfirmation) {
   JackServer servidor;

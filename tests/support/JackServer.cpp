@@ -43,6 +43,12 @@ JackServer::JackServer() : name_("kovrinta-test-" + std::to_string(getpid())) {
   // those.
   jack_set_error_function(quiet);
   jack_set_info_function(quiet);
+  iniciar();
+}
+
+bool JackServer::iniciar() {
+  if (running_) return true;
+  failure_.clear();
   std::vector<std::string> args = {"jackd", "-n", name_,   "-S", "-d",
                                    "dummy", "-r", "48000", "-p", "128"};
   std::vector<char *> argv;
@@ -57,24 +63,25 @@ JackServer::JackServer() : name_("kovrinta-test-" + std::to_string(getpid())) {
   if (rc != 0) {
     pid_ = -1;
     failure_ = std::string("cannot start jackd: ") + std::strerror(rc);
-    return;
+    return false;
   }
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (std::chrono::steady_clock::now() < deadline) {
     if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
       pid_ = -1;
       failure_ = "jackd exited at start";
-      return;
+      return false;
     }
     if (serverAnswers(name_)) {
       running_ = true;
       setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
       setenv("JACK_NO_START_SERVER", "1", 1);
-      return;
+      return true;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   failure_ = "jackd did not answer within 5 s";
+  return false;
 }
 
 void JackServer::pause() {

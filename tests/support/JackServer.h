@@ -25,6 +25,8 @@ class JackServer {
   // for it to end. SIGKILL would leave its entry in JACK's registry of servers, which counts
   // it against the eight a machine may run.
   void parar();
+  // Starts the server again under its name after parar(); answers running().
+  bool iniciar();
   const std::string &name() const { return name_; }
   // What went wrong when it is not running.
   const std::string &failure() const { return failure_; }
