@@ -545,6 +545,32 @@ TEST_F(JackPortsTest, JackDeviceListsLeaveOutOwnPortsAndFitDescriptions) {
   checkBuffers(static_cast<uint32_t>(inputs.size()), GetMidiInDescription);
 }
 
+// The module's program quits while an output plays on its input and an input reads its
+// output: each handle is told once, from a thread that is not JACK's real-time one.
+TEST_F(JackPortsTest, APortWhoseClientQuitsIsToldToTheOutputAndTheInputOnce) {
+  auto client = std::make_unique<TestClient>("vxtest-module", true, true);
+  ASSERT_TRUE(client->ready());
+  const auto outDevice = indexOf(outputDescriptions(), "JACK " + client->inputName());
+  const auto inDevice = indexOf(inputDescriptions(), "JACK " + client->outputName());
+  ASSERT_TRUE(outDevice && inDevice);
+  SinkRecorder recorder;
+  const VxNotifySink sink = recorder.sink();
+  OutHandle out{OpenMidiOut(&sink, *outDevice, 0, 0)};
+  InHandle in{OpenMidiIn(&sink, *inDevice, 0, 0)};
+  ASSERT_GT(out.value, VX_HANDLE_FAILED_MAX);
+  ASSERT_GT(in.value, VX_HANDLE_FAILED_MAX);
+  client.reset();
+  ASSERT_TRUE(recorder.waitForCalls(2));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  auto calls = recorder.calls();
+  std::sort(calls.begin(), calls.end());
+  std::vector<std::pair<uint32_t, uint32_t>> expected = {{VX_NOTIFY_DEVICE_LOST, out.value},
+                                                         {VX_NOTIFY_DEVICE_LOST, in.value}};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(calls, expected);
+  EXPECT_EQ(recorder.realtimeCalls(), 0u);
+}
+
 TEST_F(JackPortsTest, JackDeviceOpenFailsForUnknownIndexAndVanishedPort) {
   SinkRecorder recorder;
   const VxNotifySink sink = recorder.sink();
