@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyleFactory>
@@ -268,6 +269,20 @@ void renderizar(const QDir &pasta, const QString &codigo) {
                     fechar->mapTo(&janela, fechar->rect().center()));
   if (!pequeno->isVisible()) falhar(QStringLiteral("the close button did not close the help"));
   FormSetup = nullptr;
+
+  // The messages of a device that goes away, as the program's message box shows them.
+  GerenciadorIdiomas &idioma = GerenciadorIdiomas::instancia();
+  for (const auto &[chave, nome] : {std::pair{"msgDispositivoPerdido", "message-device-lost"},
+                                    std::pair{"msgEntradaPerdida", "message-input-lost"}}) {
+    QString texto = idioma.getTexto(QStringLiteral("frmPrincipal"), QLatin1String(chave));
+    texto.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    texto.replace(QLatin1String("%1"), QLatin1String("TD-17 MIDI 1"));
+    QMessageBox caixa(QMessageBox::NoIcon, QStringLiteral("Kovrinta"), texto, QMessageBox::Ok);
+    caixa.show();
+    if (!QTest::qWaitForWindowExposed(&caixa)) falhar(QStringLiteral("no message box"));
+    salvar(caixa.grab().toImage(), pasta.filePath(codigo + QStringLiteral("-") +
+                                                  QLatin1String(nome) + QStringLiteral(".png")));
+  }
 }
 
 }  // namespace
