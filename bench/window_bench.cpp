@@ -30,7 +30,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QStyleFactory>
-#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 #include <algorithm>
@@ -38,11 +37,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "TVxMidi.h"
 #include "TVxMidiOut.h"
 #include "TVxMidiSync.h"
 #include "config/ArquivoConfiguracao.h"
-#include "config/GerenciadorIdiomas.h"
+#include "janela/BancadaJanela.h"
 #include "julgamento/SessaoJulgamento.h"
 #include "midi/SaidaMIDI.h"
 #include "playback/Sequenciador.h"
@@ -183,26 +181,9 @@ int main(int argc, char **argv) {
   }
   if (args.size() != 1) return uso();
 
-  TVxMidi::setLibraryFile(QStringLiteral(VXMIDI_LIBRARY));
-  SaidaMIDI::setDispositivoInicial(-1);
-  QTemporaryDir pastaConfiguracao;
-  ArquivoConfiguracao::configurarParaTestes(
-      {pastaConfiguracao.path(), QStringLiteral("Kovrinta"), {}});
-  GerenciadorIdiomas::configurarParaTestes(QStringLiteral(KOVRINTA_PROGRAM_DIR));
-  if (!GerenciadorIdiomas::instancia().selecionarIdioma(QStringLiteral("English"))) {
-    std::fprintf(stderr, "window_bench: no English language file in %s\n", KOVRINTA_PROGRAM_DIR);
-    return 1;
-  }
-  if (dispositivo < 0) {
-    const QStringList nomes = SaidaMIDI::instancia().listarDispositivos();
-    for (qsizetype i = 0; i < nomes.size() && dispositivo < 0; ++i)
-      if (nomes[i].startsWith(QLatin1String("Kovrinta Synth"))) dispositivo = static_cast<int>(i);
-    if (dispositivo < 0) {
-      std::fprintf(stderr, "window_bench: no built-in synthesizer among the devices\n");
-      return 1;
-    }
-  }
-  ArquivoConfiguracao::instancia().setDriver(dispositivo);
+  bench::BancadaJanela bancada("window_bench");
+  dispositivo = bancada.preparar(dispositivo);
+  if (dispositivo < 0) return 1;
   ArquivoConfiguracao::instancia().setVolume(100);
   // The song from its first tick: a count-in's clicks would be other sounds than the song's.
   AjustesPratica pratica;
@@ -212,13 +193,7 @@ int main(int argc, char **argv) {
   TFormSetup setup;
   FormSetup = &setup;
   TFormPrincipal janela;
-  bool falhou = false;
-  janela.setMensageiro([&](const QString &texto, const QString &) {
-    std::fprintf(stderr, "window_bench: %s\n", qPrintable(texto));
-    falhou = true;
-    QCoreApplication::exit(1);
-  });
-  janela.setPergunta([](const QString &) { return true; });
+  bancada.vigiar(janela);
   KitMedido kit(ArquivoConfiguracao::instancia().getInstrumento());
   ArquivoConfiguracao::instancia().instrumentoParaTestes(&kit);
   TVxMidiSync &sincronismo = *Sequenciador::instancia().getSincronismo();
@@ -272,7 +247,7 @@ int main(int argc, char **argv) {
   sessao.aoJulgar = julgar;
   ArquivoConfiguracao::instancia().instrumentoParaTestes(kit.kit);
   FormSetup = nullptr;
-  if (falhou || status != 0) return 1;
+  if (bancada.falhou() || status != 0) return 1;
 
   if (!registro.isEmpty()) {
     QFile arquivo(registro);

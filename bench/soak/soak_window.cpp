@@ -21,7 +21,6 @@
 #include <QKeyEvent>
 #include <QSlider>
 #include <QStyleFactory>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
@@ -29,7 +28,7 @@
 #include <set>
 
 #include "config/ArquivoConfiguracao.h"
-#include "config/GerenciadorIdiomas.h"
+#include "janela/BancadaJanela.h"
 #include "julgamento/TformResumo.h"
 #include "midi/SaidaMIDI.h"
 #include "pratica/AjustesPratica.h"
@@ -38,7 +37,6 @@
 #include "ui/MapaBateria.h"
 #include "ui/PainelInstrumento.h"
 #include "ui/TFormPrincipal.h"
-#include "vxmidi/TVxMidi.h"
 #include "vxmidi/TVxMidiOut.h"
 
 namespace {
@@ -111,23 +109,9 @@ int main(int argc, char **argv) {
   }
   if (minutos <= 0 || args.size() % 2 == 0) return uso();
 
-  TVxMidi::setLibraryFile(QStringLiteral(VXMIDI_LIBRARY));
-  SaidaMIDI::setDispositivoInicial(-1);
-  QTemporaryDir pastaConfiguracao;
-  ArquivoConfiguracao::configurarParaTestes(
-      {pastaConfiguracao.path(), QStringLiteral("Kovrinta"), {}});
-  GerenciadorIdiomas::configurarParaTestes(QStringLiteral(KOVRINTA_PROGRAM_DIR));
-  if (!GerenciadorIdiomas::instancia().selecionarIdioma(QStringLiteral("English"))) {
-    std::fprintf(stderr, "soak_window: no English language file in %s\n", KOVRINTA_PROGRAM_DIR);
-    return 1;
-  }
-  const QStringList nomes = SaidaMIDI::instancia().listarDispositivos();
-  for (qsizetype i = 0; i < nomes.size() && dispositivo < 0; ++i)
-    if (nomes[i].startsWith(QLatin1String("Kovrinta Synth"))) dispositivo = static_cast<int>(i);
-  if (dispositivo < 0) {
-    std::fprintf(stderr, "soak_window: no built-in synthesizer among the devices\n");
-    return 1;
-  }
+  bench::BancadaJanela bancada("soak_window");
+  dispositivo = bancada.preparar(dispositivo);
+  if (dispositivo < 0) return 1;
   QStringList grooves;
   const QDir ritmos(QStringLiteral(KOVRINTA_PROGRAM_DIR "/ritmos"));
   for (const QString &nome : ritmos.entryList({QStringLiteral("*.mid")}, QDir::Files, QDir::Name))
@@ -136,19 +120,13 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "soak_window: no groove in %s\n", qPrintable(ritmos.path()));
     return 1;
   }
-  ArquivoConfiguracao::instancia().setDriver(dispositivo);
   ArquivoConfiguracao::instancia().setVolume(80);
 
   TFormSetup setup;
   FormSetup = &setup;
   TFormPrincipal janela;
-  bool falhou = false;
-  janela.setMensageiro([&](const QString &texto, const QString &) {
-    std::fprintf(stderr, "soak_window: %s\n", qPrintable(texto));
-    falhou = true;
-    QCoreApplication::exit(1);
-  });
-  janela.setPergunta([](const QString &) { return true; });
+  bancada.vigiar(janela);
+  bool falhou = false;  // a groove that cannot be opened
   janela.show();
   auto *karaoke = janela.findChild<QCheckBox *>(QStringLiteral("ckKaraoke"));
   auto *faixas = janela.findChild<QComboBox *>(QStringLiteral("CmbTracks"));
@@ -242,12 +220,15 @@ int main(int argc, char **argv) {
     minuto.atrasadasAntes = atrasadas;
     if (numeroMinuto >= minutos) QCoreApplication::exit(0);
   };
+  // A coarse timer may run 5 % late: the minutes are the clock's.
+  relatorio.setTimerType(Qt::PreciseTimer);
   QObject::connect(&relatorio, &QTimer::timeout, relatar);
   // The device opens when the window is first shown; the run starts once it has.
   QTimer::singleShot(1000, [&] {
     minuto.atrasadasAntes = SaidaMIDI::instancia().getSaida().LateMessages();
     std::printf("playing %lld grooves on device %d (%s)\n", static_cast<long long>(grooves.size()),
-                dispositivo, qPrintable(nomes.value(dispositivo)));
+                dispositivo,
+                qPrintable(SaidaMIDI::instancia().listarDispositivos().value(dispositivo)));
     std::fflush(stdout);
     roteiro.start(500);
     relatorio.start(60'000);
@@ -257,5 +238,5 @@ int main(int argc, char **argv) {
   relatorio.stop();
   if (janela.getEstado() != EstadoPlayer::SemMusica) janela.pararMusica();
   FormSetup = nullptr;
-  return falhou ? 1 : status;
+  return falhou || bancada.falhou() ? 1 : status;
 }
