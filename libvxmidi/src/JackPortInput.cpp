@@ -28,7 +28,7 @@ int64_t monotonicNs() {
 JackPortInput::JackPortInput(const DeviceInfo &device, std::unique_ptr<Notifier> notifier)
     : InputDevice(std::move(notifier)),
       source_(device.portName),
-      watch_(device.portName, [this] { deviceLost(); }) {
+      watch_(std::make_unique<JackPortWatch>(device.portName, [this] { deviceLost(); })) {
   silenceJack();
   jack_status_t status{};
   own_ = jack_client_open(kClientName, JackNoStartServer, &status);
@@ -44,7 +44,7 @@ JackPortInput::JackPortInput(const DeviceInfo &device, std::unique_ptr<Notifier>
   if (!ownPort_) fail(VX_OPEN_PORT_REFUSED, "cannot make a JACK MIDI port");
   ownClock_ = CycleClock(jack_get_sample_rate(own_));
   jack_set_process_callback(own_, &JackPortInput::process, this);
-  watch_.attach(own_);
+  watch_->attach(own_);
   jack_on_shutdown(
       own_, [](void *self) { static_cast<JackPortInput *>(self)->deviceLost(); }, this);
   if (jack_activate(own_) != 0) fail(VX_OPEN_PORT_REFUSED, "cannot start the client");
@@ -55,9 +55,10 @@ JackPortInput::JackPortInput(const DeviceInfo &device, std::unique_ptr<Notifier>
 
 JackPortInput::~JackPortInput() {
   disarm();
+  watch_->disarm();
   leaveSynth(false);
   InputDevice::setThru(nullptr, nullptr);
-  closeJackClient(own_);
+  if (!closeJackClient(own_)) abandonar(watch_.release());
 }
 
 bool JackPortInput::connectFrom(jack_client_t *client, jack_port_t *port) {

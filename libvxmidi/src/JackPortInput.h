@@ -45,7 +45,8 @@ class JackPortInput : public InputDevice, public JackTap {
                 double nsPerFrame, HitSink *sink);
 
   std::string source_;
-  JackPortWatch watch_;
+  // On the heap: a client whose close hung may still call it.
+  std::unique_ptr<JackPortWatch> watch_;
   jack_client_t *own_ = nullptr;
   jack_port_t *ownPort_ = nullptr;
   bool ownReading_ = false;

@@ -18,6 +18,8 @@ class JackPortWatch {
   // Registers the watch's callbacks on client; call before jack_activate. The watch must
   // outlive the client.
   void attach(jack_client_t *client);
+  // From now on gone is not run: its owner is going.
+  void disarm() { fired_.store(true); }
 
  private:
   static void portRegistration(jack_port_id_t id, int registered, void *data);
