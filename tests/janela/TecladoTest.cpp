@@ -372,4 +372,31 @@ TEST_F(KitAusente, AStoredKitThatIsAbsentIsNamedAndTheKeysStillPlay) {
   janela->setKitEletronico(nullptr);
 }
 
+// The stored kit goes away under the song (unplugged): it is named, closed and kept in the
+// settings, and the song plays on.
+TEST_F(KitAusente, AKitThatGoesAwayUnderTheSongIsNamedAndTheSongPlaysOn) {
+  AjustesEntrada ajustes;
+  ajustes.dispositivo = QStringLiteral("Fake input 0");
+  ArquivoConfiguracao::instancia().setAjustesEntrada(ajustes);
+  KitEletronico kitEletronico;
+  janela = std::make_unique<TFormPrincipal>();
+  janela->setKitEletronico(&kitEletronico);
+  janela->setMensageiro([this](const QString &texto, const QString &) { mensagens << texto; });
+  janela->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(janela.get()));
+  ASSERT_TRUE(waitFor([&] { return kitEletronico.isAberto(); }));
+  janela->abrirMusica(musica(seminimas(16)));
+  ASSERT_EQ(janela->getEstado(), EstadoPlayer::Tocando);
+  fake->notifyInput(VX_NOTIFY_DEVICE_LOST);
+  ASSERT_TRUE(waitFor([&] { return !mensagens.isEmpty(); }));
+  ASSERT_EQ(mensagens.size(), 1);
+  EXPECT_TRUE(mensagens[0].startsWith("Your electronic kit went away: the input “Fake input 0”"))
+      << mensagens[0].toStdString();
+  EXPECT_FALSE(kitEletronico.isAberto());
+  EXPECT_EQ(janela->getEstado(), EstadoPlayer::Tocando);
+  EXPECT_TRUE(tocando());
+  EXPECT_EQ(ArquivoConfiguracao::instancia().getAjustesEntrada(), ajustes) << "the choice is kept";
+  janela->setKitEletronico(nullptr);
+}
+
 }  // namespace

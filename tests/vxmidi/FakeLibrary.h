@@ -23,6 +23,7 @@ class FakeLibrary {
     queueInput = control<FakeQueueInputFn>("FakeQueueInput");
     notify = control<FakeNotifyFn>("FakeNotify");
     notifyOutput = control<FakeNotifyFn>("FakeNotifyOutput");
+    notifyInput = control<FakeNotifyFn>("FakeNotifyInput");
     setFile = control<FakeSetFileFn>("FakeSetFile");
     forwardFiles = control<FakeForwardFilesFn>("FakeForwardFiles");
     beat = control<FakeBeatFn>("FakeBeat");
@@ -44,6 +45,8 @@ class FakeLibrary {
   FakeNotifyFn notify = nullptr;
   // Announces message through the sink of the last output opened, with its handle.
   FakeNotifyFn notifyOutput = nullptr;
+  // Announces message through the sink of the last input opened, with its handle.
+  FakeNotifyFn notifyInput = nullptr;
   FakeSetFileFn setFile = nullptr;
   FakeForwardFilesFn forwardFiles = nullptr;
   FakeBeatFn beat = nullptr;

@@ -23,6 +23,9 @@ VxNotifySink sink{};
 // The sink of the last output opened, and its handle.
 VxNotifySink saidaSink{};
 uint32_t saidaHandle = 0;
+// The sink and handle of the last input opened.
+VxNotifySink entradaSink{};
+uint32_t entradaHandle = 0;
 VxBeatSink beatSink{};
 uint32_t syncRun = 1;
 std::deque<VxMidiEvent> input;
@@ -106,6 +109,12 @@ FAKE_API void FakeNotifyOutput(uint32_t message) {
   }).join();
 }
 
+FAKE_API void FakeNotifyInput(uint32_t message) {
+  std::thread([message] {
+    if (entradaSink.notify) entradaSink.notify(entradaSink.context, message, entradaHandle);
+  }).join();
+}
+
 FAKE_API void FakeBeat(uint32_t run, uint32_t position, int64_t idealNs) {
   std::thread([=] {
     const VxBeat beat{run, position, idealNs};
@@ -158,6 +167,8 @@ FAKE_API void GetMidiInDescription(uint32_t device, char *description) {
 FAKE_API uint32_t OpenMidiIn(const VxNotifySink *s, uint16_t device, uint32_t sync,
                              uint32_t parameter) {
   record("OpenMidiIn", device, sync, parameter);
+  if (s) entradaSink = *s;
+  entradaHandle = openResult;
   return opened(s);
 }
 FAKE_API void StartMidiIn(uint32_t handle) {
@@ -251,8 +262,8 @@ FAKE_API uint16_t VxSetMidiInThru(uint32_t input, uint32_t output, const VxMidiT
 FAKE_API int64_t VxGetMidiInNs(uint32_t) {
   return 0;
 }
-FAKE_API void VxGetMidiInName(uint32_t, char *name, uint32_t size) {
-  if (size > 0) name[0] = '\0';
+FAKE_API void VxGetMidiInName(uint32_t device, char *name, uint32_t size) {
+  if (size > 0) std::snprintf(name, size, "Fake input %u", device);
 }
 FAKE_API uint32_t OpenSMF(const char *name, uint32_t *parameter, uint8_t mode,
                           uint32_t *trackCount) {
