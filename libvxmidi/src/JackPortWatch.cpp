@@ -13,7 +13,8 @@ void JackPortWatch::attach(jack_client_t *client) {
   jack_set_client_registration_callback(client, &JackPortWatch::clientRegistration, this);
 }
 
-// The port is still known while its unregistration is told.
+// A port whose owner unregisters it alone is known by its name while JACK still has it; a
+// client that quits is told by its own unregistration below.
 void JackPortWatch::portRegistration(jack_port_id_t id, int registered, void *data) {
   auto &self = *static_cast<JackPortWatch *>(data);
   if (registered) return;
