@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <regex>
@@ -119,6 +120,40 @@ Linhas lerJulgamento(const QByteArray &saida) {
 
 constexpr uint64_t batida120 = 24000;  // frames of a beat at 120 BPM and 48 kHz
 
+// A loaded machine can spoil a run: a cycle the server runs late moves its frames against the
+// clock the program reads, and a strike the test writes after its frame goes out late. A run
+// that fails (rodada answers what went wrong, nothing when all went right) in either way is
+// played again, up to four times. The last run's failure, and whether it was spoilt so: then
+// nothing was measured.
+struct Rodadas {
+  std::string falha;
+  bool estragada = false;
+};
+
+template <typename Rodada>
+Rodadas repetirSeEstragar(Bancada &b, Rodada rodada) {
+  Rodadas r;
+  for (int tentativa = 1; tentativa <= 4; ++tentativa) {
+    const uint64_t xruns = b.captura.xruns() + b.modulo.xruns();
+    const uint64_t tardias = b.modulo.lateTimed();
+    r.falha = rodada();
+    const bool servidorAtrasou = b.captura.xruns() + b.modulo.xruns() != xruns;
+    const bool testeAtrasou = b.modulo.lateTimed() != tardias;
+    r.estragada = servidorAtrasou || testeAtrasou;
+    if (r.falha.empty() && testeAtrasou) r.falha = "the test wrote strikes after their frames";
+    if (r.falha.empty() || !r.estragada) break;
+    std::printf("run %d spoilt (%s%s): %s\n", tentativa, servidorAtrasou ? "server late" : "",
+                testeAtrasou ? " test late" : "", r.falha.c_str());
+  }
+  return r;
+}
+
+// What a finished player run says of itself when it failed; nothing when it went well.
+std::string falhaDoPrograma(QProcess &programa) {
+  if (programa.exitCode() == 0) return {};
+  return "the program failed: " + programa.readAllStandardError().toStdString();
+}
+
 }  // namespace
 
 // Strict windows (on time within +-20 ms, outer 50 ms) read from the player's settings.
@@ -140,14 +175,7 @@ TEST(JulgamentoJack, EachHitIsJudgedByItsOffsetFromTheNoteAsItLeftThePort) {
       {"missed", 0},  {"extra", 0},     {"on-time", 5}, {"on-time", -5}};
   const std::string resumo = "hits=8 on-time=5 early=1 late=1 missed=1 extra=1";
 
-  // A cycle the loaded server runs late moves its frames against the clock the judge reads:
-  // a run that fails while the server ran late is played again, and when every run had one,
-  // nothing was measured. A run that fails with every cycle in time fails the test.
-  constexpr int tentativas = 3;
-  std::string falha;
-  bool servidorAtrasou = false;
-  for (int tentativa = 1; tentativa <= tentativas; ++tentativa) {
-    const uint64_t xrunsAntes = b.captura.xruns() + b.modulo.xruns();
+  const Rodadas r = repetirSeEstragar(b, [&] {
     QProcess programa;
     programa.start(ferramenta(), {"--play", QString::number(saida), musica, "--input", "drums:out",
                                   "--judge", "--config", b.pasta.path()});
@@ -155,12 +183,10 @@ TEST(JulgamentoJack, EachHitIsJudgedByItsOffsetFromTheNoteAsItLeftThePort) {
       const auto p = plano.find(k);
       return p == plano.end() ? std::vector<double>{} : p->second;
     });
-    ASSERT_EQ(programa.exitCode(), 0) << programa.readAllStandardError().toStdString();
-    ASSERT_EQ(b.modulo.lateTimed(), 0u) << "the test wrote strikes after their frames";
-
+    std::string falha = falhaDoPrograma(programa);
     const Linhas linhas = lerJulgamento(saidaTexto);
-    falha.clear();
-    if (linhas.golpes.size() != esperado.size()) falha = "judgements: " + saidaTexto.toStdString();
+    if (falha.empty() && linhas.golpes.size() != esperado.size())
+      falha = "judgements: " + saidaTexto.toStdString();
     for (std::size_t i = 0; falha.empty() && i < esperado.size(); ++i)
       if (linhas.golpes[i].first != esperado[i].first ||
           std::fabs(linhas.golpes[i].second - esperado[i].second) > 0.5)
@@ -168,12 +194,10 @@ TEST(JulgamentoJack, EachHitIsJudgedByItsOffsetFromTheNoteAsItLeftThePort) {
                 std::to_string(linhas.golpes[i].second) + " ms";
     if (falha.empty() && linhas.passe.find(resumo) == std::string::npos)
       falha = "the pass: " + linhas.passe;
-    servidorAtrasou = b.captura.xruns() + b.modulo.xruns() != xrunsAntes;
-    if (falha.empty() || !servidorAtrasou) break;
-  }
-  if (!falha.empty() && servidorAtrasou)
-    GTEST_SKIP() << "the server ran late in all " << tentativas << " runs: " << falha;
-  EXPECT_EQ(falha, "");
+    return falha;
+  });
+  if (!r.falha.empty() && r.estragada) GTEST_SKIP() << "the machine spoilt every run: " << r.falha;
+  EXPECT_EQ(r.falha, "");
 }
 
 // Strikes 12 ms after every click but the first and the ninth, one struck twice: the tap test
@@ -185,37 +209,48 @@ TEST(JulgamentoJack, TheTapTestFindsAConstantDelayAndTheJudgingTakesItOff) {
   const int saida = dispositivo("capture:in");
   ASSERT_GE(saida, 0);
 
-  QProcess calibrar;
-  calibrar.start(ferramenta(), {"--calibrate", QString::number(saida), "--input", "drums:out",
-                                "--beats", "16", "--config", b.pasta.path()});
-  // Clicks at 100 BPM: 28800 frames apart at 48 kHz.
-  const QByteArray resultado = tocarJunto(b, calibrar, {76, 77}, 28800, [](int k) {
-    if (k == 8 || k >= 16) return std::vector<double>{};
-    return k == 4 ? std::vector<double>{12, 90} : std::vector<double>{12};
+  const Rodadas calibrado = repetirSeEstragar(b, [&] {
+    QProcess calibrar;
+    calibrar.start(ferramenta(), {"--calibrate", QString::number(saida), "--input", "drums:out",
+                                  "--beats", "16", "--config", b.pasta.path()});
+    // Clicks at 100 BPM: 28800 frames apart at 48 kHz.
+    const QByteArray resultado = tocarJunto(b, calibrar, {76, 77}, 28800, [](int k) {
+      if (k == 8 || k >= 16) return std::vector<double>{};
+      return k == 4 ? std::vector<double>{12, 90} : std::vector<double>{12};
+    });
+    std::string falha = falhaDoPrograma(calibrar);
+    std::smatch m;
+    const std::string texto = resultado.toStdString();
+    const std::regex medida(R"(latency=([-0-9.]+) used=(\d+) no-strike=(\d+) dropped=(\d+))");
+    if (falha.empty() && !std::regex_search(texto, m, medida)) falha = "no result: " + texto;
+    if (falha.empty() &&
+        (std::fabs(std::stod(m[1]) - 12) > 1 || m[2] != "14" || m[3] != "2" || m[4] != "1"))
+      falha = "measured " + m.str();
+    return falha;
   });
-  ASSERT_EQ(calibrar.exitCode(), 0) << calibrar.readAllStandardError().toStdString();
-  std::smatch m;
-  const std::string texto = resultado.toStdString();
-  ASSERT_TRUE(std::regex_search(
-      texto, m, std::regex(R"(latency=([-0-9.]+) used=(\d+) no-strike=(\d+) dropped=(\d+))")))
-      << texto;
-  EXPECT_NEAR(std::stod(m[1]), 12, 1);
-  EXPECT_EQ(m[2], "14");
-  EXPECT_EQ(m[3], "2");
-  EXPECT_EQ(m[4], "1");
+  if (!calibrado.falha.empty() && calibrado.estragada)
+    GTEST_SKIP() << "the machine spoilt every run: " << calibrado.falha;
+  ASSERT_EQ(calibrado.falha, "");
 
   const QString musica = gravarCaixas(b.pasta, 6);
-  QProcess tocar;
-  tocar.start(ferramenta(), {"--play", QString::number(saida), musica, "--input", "drums:out",
-                             "--judge", "--config", b.pasta.path()});
-  const QByteArray saidaTexto = tocarJunto(b, tocar, {38}, batida120, [](int k) {
-    return k < 6 ? std::vector<double>{12} : std::vector<double>{};
+  const Rodadas julgado = repetirSeEstragar(b, [&] {
+    QProcess tocar;
+    tocar.start(ferramenta(), {"--play", QString::number(saida), musica, "--input", "drums:out",
+                               "--judge", "--config", b.pasta.path()});
+    const QByteArray saidaTexto = tocarJunto(b, tocar, {38}, batida120, [](int k) {
+      return k < 6 ? std::vector<double>{12} : std::vector<double>{};
+    });
+    std::string falha = falhaDoPrograma(tocar);
+    const Linhas linhas = lerJulgamento(saidaTexto);
+    if (falha.empty() && linhas.golpes.size() != 5u)
+      falha = "judgements: " + saidaTexto.toStdString();
+    for (std::size_t i = 0; falha.empty() && i < linhas.golpes.size(); ++i)
+      if (linhas.golpes[i].first != "on-time" || std::fabs(linhas.golpes[i].second) > 1.5)
+        falha = "judgement " + std::to_string(i) + " is " + linhas.golpes[i].first + " " +
+                std::to_string(linhas.golpes[i].second) + " ms";
+    return falha;
   });
-  ASSERT_EQ(tocar.exitCode(), 0) << tocar.readAllStandardError().toStdString();
-  const Linhas linhas = lerJulgamento(saidaTexto);
-  ASSERT_EQ(linhas.golpes.size(), 5u) << saidaTexto.toStdString();
-  for (std::size_t i = 0; i < linhas.golpes.size(); ++i) {
-    EXPECT_EQ(linhas.golpes[i].first, "on-time");
-    EXPECT_NEAR(linhas.golpes[i].second, 0, 1.5);
-  }
+  if (!julgado.falha.empty() && julgado.estragada)
+    GTEST_SKIP() << "the machine spoilt every run: " << julgado.falha;
+  EXPECT_EQ(julgado.falha, "");
 }
