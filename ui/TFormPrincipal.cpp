@@ -373,10 +373,8 @@ void TFormPrincipal::closeEvent(QCloseEvent *evento) {
   TimerPlayer->stop();
   ArquivoConfiguracao &configuracao = ArquivoConfiguracao::instancia();
   if (!configuracao.salvar())
-    mensageiro(texto("erroSalvarConfiguracao")
-                   .arg(QDir::toNativeSeparators(configuracao.getCaminhoArquivo())),
-               GerenciadorIdiomas::instancia().getTexto(QStringLiteral("geral"),
-                                                        QStringLiteral("nomeAplicacao")));
+    avisar(texto("erroSalvarConfiguracao")
+               .arg(QDir::toNativeSeparators(configuracao.getCaminhoArquivo())));
   protegido([] {
     Sequenciador::instancia().parar();
     SaidaMIDI &saida = SaidaMIDI::instancia();
@@ -412,9 +410,7 @@ void TFormPrincipal::habilitar(int tag, bool habilitado) {
 
 void TFormPrincipal::avisarFalhaMidi(const QString &detalhe, const char *chave) {
   const QString mensagem = texto(chave);
-  mensageiro(detalhe.isEmpty() ? mensagem : mensagem + QStringLiteral("\n\n") + detalhe,
-             GerenciadorIdiomas::instancia().getTexto(QStringLiteral("geral"),
-                                                      QStringLiteral("nomeAplicacao")));
+  avisar(detalhe.isEmpty() ? mensagem : mensagem + QStringLiteral("\n\n") + detalhe);
 }
 
 void TFormPrincipal::protegido(const std::function<void()> &acao) {

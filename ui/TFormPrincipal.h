@@ -265,6 +265,8 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   void abrirDocumentoDoPrograma(const QString &secao, const char *chave, const char *chaveAusente);
   // Shows texto of section "geral" with the application's name as caption.
   void avisarGeral(const char *chave);
+  // Shows mensagem with the application's name as caption.
+  void avisar(const QString &mensagem);
 
   // Helpers.
   QString texto(const char *chave) const;

@@ -65,7 +65,10 @@ void TFormPrincipal::lblURLClick() {
 }
 
 void TFormPrincipal::avisarGeral(const char *chave) {
-  GerenciadorIdiomas &idioma = GerenciadorIdiomas::instancia();
-  mensageiro(idioma.getTexto(geral, QLatin1String(chave)),
-             idioma.getTexto(geral, QStringLiteral("nomeAplicacao")));
+  avisar(GerenciadorIdiomas::instancia().getTexto(geral, QLatin1String(chave)));
+}
+
+void TFormPrincipal::avisar(const QString &mensagem) {
+  mensageiro(mensagem,
+             GerenciadorIdiomas::instancia().getTexto(geral, QStringLiteral("nomeAplicacao")));
 }

@@ -239,9 +239,7 @@ void TFormPrincipal::falhaImportacao(const QString &arquivo, const QString &deta
   }
   QString mensagem = texto("erroLerArquivoMidi");
   mensagem.replace(QLatin1String("%1"), QDir::toNativeSeparators(arquivo));
-  mensageiro(detalhe.isEmpty() ? mensagem : mensagem + QStringLiteral("\n\n") + detalhe,
-             GerenciadorIdiomas::instancia().getTexto(QStringLiteral("geral"),
-                                                      QStringLiteral("nomeAplicacao")));
+  avisar(detalhe.isEmpty() ? mensagem : mensagem + QStringLiteral("\n\n") + detalhe);
 }
 
 void TFormPrincipal::CmbTracksChange(int indice) {

@@ -93,9 +93,7 @@ void TFormPrincipal::setKitEletronico(KitEletronico *kit) {
     };
     // The song plays on: the keyboard still plays along, and the kit opens at the next start.
     kit->aoPerderDispositivo = [this](const QString &nome) {
-      mensageiro(texto("msgEntradaPerdida").replace(QLatin1String("%1"), nome),
-                 GerenciadorIdiomas::instancia().getTexto(QStringLiteral("geral"),
-                                                          QStringLiteral("nomeAplicacao")));
+      avisar(texto("msgEntradaPerdida").replace(QLatin1String("%1"), nome));
     };
   }
   SaidaMIDI::instancia().setAoAbrirDispositivo([kit] {

@@ -51,9 +51,7 @@ void TFormPrincipal::prepararSaida() {
       QString mensagem = texto("erroAbrirDispositivo");
       mensagem.replace(QLatin1String("%1"),
                        indice < nomes.size() ? nomes.at(indice) : QString::number(indice));
-      mensageiro(mensagem + QStringLiteral("\n\n") + saida.getMotivoFalha(),
-                 GerenciadorIdiomas::instancia().getTexto(QStringLiteral("geral"),
-                                                          QStringLiteral("nomeAplicacao")));
+      avisar(mensagem + QStringLiteral("\n\n") + saida.getMotivoFalha());
       return;
     }
   } catch (const std::exception &e) {
@@ -72,9 +70,7 @@ void TFormPrincipal::prepararSaida() {
 void TFormPrincipal::dispositivoPerdido() {
   saidaPerdida = true;
   pararMusica();
-  mensageiro(texto("msgDispositivoPerdido"),
-             GerenciadorIdiomas::instancia().getTexto(QStringLiteral("geral"),
-                                                      QStringLiteral("nomeAplicacao")));
+  avisar(texto("msgDispositivoPerdido"));
 }
 
 // Opens the device of the settings again after it went away; a server still gone is named
@@ -85,9 +81,7 @@ bool TFormPrincipal::reabrirSaidaPerdida() {
   bool aberto = false;
   protegido([&] { aberto = saida.abrirDispositivo(ArquivoConfiguracao::instancia().getDriver()); });
   if (!aberto) {
-    mensageiro(texto("msgDispositivoPerdido") + QStringLiteral("\n\n") + saida.getMotivoFalha(),
-               GerenciadorIdiomas::instancia().getTexto(QStringLiteral("geral"),
-                                                        QStringLiteral("nomeAplicacao")));
+    avisar(texto("msgDispositivoPerdido") + QStringLiteral("\n\n") + saida.getMotivoFalha());
     return false;
   }
   saidaPerdida = false;

@@ -60,7 +60,7 @@ static inline const char *VxOpenFailureText(uint32_t code) {
 #define VX_NOTIFY_BEAT 0x5452u        /**< a running timer has reached its next beat */
 #define VX_NOTIFY_OUT_ROOM 0x5453u    /**< an output has room in its queue */
 #define VX_NOTIFY_SYNC_DONE 0x5457u   /**< a timer has stopped */
-#define VX_NOTIFY_DEVICE_LOST                                                  \
+#define VX_NOTIFY_DEVICE_LOST                                                \
   0x5458u /**< a device went away (its sound server stopped, or its port was \
              closed or unplugged): nothing more passes through it; close it */
 

@@ -343,19 +343,31 @@ TEST_F(Teclado, TheHelpPagesCheckerHasTheKeyTableOfTheCode) {
 
 namespace {
 
-// The drummer's kit stored in the configuration and not plugged in at start.
-class KitAusente : public JanelaPrincipal {};
+// The drummer's kit stored in the configuration, and the window shown with it.
+class KitAusente : public JanelaPrincipal {
+ protected:
+  void mostrarComKit(const QString &dispositivo) {
+    ajustes.dispositivo = dispositivo;
+    ArquivoConfiguracao::instancia().setAjustesEntrada(ajustes);
+    janela = std::make_unique<TFormPrincipal>();
+    janela->setKitEletronico(kitEletronico.get());
+    janela->setMensageiro([this](const QString &texto, const QString &) { mensagens << texto; });
+    janela->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(janela.get()));
+  }
+  // The kit closes its input while the library is still loaded.
+  void TearDown() override {
+    if (janela) janela->setKitEletronico(nullptr);
+    kitEletronico.reset();
+    JanelaPrincipal::TearDown();
+  }
+
+  AjustesEntrada ajustes;
+  std::unique_ptr<KitEletronico> kitEletronico = std::make_unique<KitEletronico>();
+};
 
 TEST_F(KitAusente, AStoredKitThatIsAbsentIsNamedAndTheKeysStillPlay) {
-  AjustesEntrada ajustes;
-  ajustes.dispositivo = QStringLiteral("TD-17 MIDI 1");
-  ArquivoConfiguracao::instancia().setAjustesEntrada(ajustes);
-  KitEletronico kitEletronico;
-  janela = std::make_unique<TFormPrincipal>();
-  janela->setKitEletronico(&kitEletronico);
-  janela->setMensageiro([this](const QString &texto, const QString &) { mensagens << texto; });
-  janela->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(janela.get()));
+  ASSERT_NO_FATAL_FAILURE(mostrarComKit(QStringLiteral("TD-17 MIDI 1")));
   ASSERT_TRUE(waitFor([&] { return !mensagens.isEmpty(); }));
   ASSERT_EQ(mensagens.size(), 1);
   QString esperada = GerenciadorIdiomas::instancia().getTexto("frmSetup", "erroAbrirEntrada");
@@ -369,22 +381,13 @@ TEST_F(KitAusente, AStoredKitThatIsAbsentIsNamedAndTheKeysStillPlay) {
   QTest::simulateEvent(janela->windowHandle(), true, Qt::Key_A, {}, "a", false);
   QTest::simulateEvent(janela->windowHandle(), false, Qt::Key_A, {}, "a", false);
   EXPECT_EQ(enviadas(), (std::vector<Mensagem3>{{0x99, 38, 0x7F}}));
-  janela->setKitEletronico(nullptr);
 }
 
 // The stored kit goes away under the song (unplugged): it is named, closed and kept in the
 // settings, and the song plays on.
 TEST_F(KitAusente, AKitThatGoesAwayUnderTheSongIsNamedAndTheSongPlaysOn) {
-  AjustesEntrada ajustes;
-  ajustes.dispositivo = QStringLiteral("Fake input 0");
-  ArquivoConfiguracao::instancia().setAjustesEntrada(ajustes);
-  KitEletronico kitEletronico;
-  janela = std::make_unique<TFormPrincipal>();
-  janela->setKitEletronico(&kitEletronico);
-  janela->setMensageiro([this](const QString &texto, const QString &) { mensagens << texto; });
-  janela->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(janela.get()));
-  ASSERT_TRUE(waitFor([&] { return kitEletronico.isAberto(); }));
+  ASSERT_NO_FATAL_FAILURE(mostrarComKit(QStringLiteral("Fake input 0")));
+  ASSERT_TRUE(waitFor([&] { return kitEletronico->isAberto(); }));
   janela->abrirMusica(musica(seminimas(16)));
   ASSERT_EQ(janela->getEstado(), EstadoPlayer::Tocando);
   fake->notifyInput(VX_NOTIFY_DEVICE_LOST);
@@ -392,11 +395,10 @@ TEST_F(KitAusente, AKitThatGoesAwayUnderTheSongIsNamedAndTheSongPlaysOn) {
   ASSERT_EQ(mensagens.size(), 1);
   EXPECT_TRUE(mensagens[0].startsWith("Your electronic kit went away: the input “Fake input 0”"))
       << mensagens[0].toStdString();
-  EXPECT_FALSE(kitEletronico.isAberto());
+  EXPECT_FALSE(kitEletronico->isAberto());
   EXPECT_EQ(janela->getEstado(), EstadoPlayer::Tocando);
   EXPECT_TRUE(tocando());
   EXPECT_EQ(ArquivoConfiguracao::instancia().getAjustesEntrada(), ajustes) << "the choice is kept";
-  janela->setKitEletronico(nullptr);
 }
 
 }  // namespace
