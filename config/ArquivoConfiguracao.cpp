@@ -10,6 +10,7 @@
 
 #include "config/LeitorIni.h"
 #include "config/SecaoJulgamento.h"
+#include "config/SecaoPistas.h"
 #include "config/SecaoPratica.h"
 #include "config/TextoCodificado.h"
 #include "config/ValoresIni.h"
@@ -159,6 +160,7 @@ void ArquivoConfiguracao::ler(const QString &caminho) {
   ajustesEntrada = lerAjustesEntrada(ini);
   ajustesPratica = secaoPratica::lerAjustes(ini);
   ajustesJulgamento = secaoJulgamento::lerAjustes(ini);
+  ajustesPistas = secaoPistas::lerAjustes(ini);
   memoriaMusicas = secaoPratica::lerMemoria(ini);
 
   auto falhou = [this] {
@@ -193,6 +195,7 @@ bool ArquivoConfiguracao::salvar() {
     if (ajustesPratica != AjustesPratica{}) texto += secaoPratica::linhasAjustes(ajustesPratica);
     if (ajustesJulgamento != AjustesJulgamento{})
       texto += secaoJulgamento::linhasAjustes(ajustesJulgamento);
+    if (ajustesPistas != AjustesPistas{}) texto += secaoPistas::linhasAjustes(ajustesPistas);
     texto += secaoPratica::linhasMemoria(memoriaMusicas);
     const QByteArray conteudo = texto.toUtf8();
     // QSaveFile writes a temporary file in the same folder and renames it over the old one

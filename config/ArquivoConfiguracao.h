@@ -10,6 +10,7 @@
 
 #include "entrada/AjustesEntrada.h"
 #include "julgamento/AjustesJulgamento.h"
+#include "pistas/AjustesPistas.h"
 #include "pratica/AjustesPratica.h"
 #include "pratica/MemoriaMusicas.h"
 #include "ui/Instrumento.h"
@@ -73,6 +74,9 @@ class ArquivoConfiguracao {
   // Judging the drummer's hits (section "julgamento"): rigor, input latency, visual offset.
   const AjustesJulgamento &getAjustesJulgamento() const { return ajustesJulgamento; }
   void setAjustesJulgamento(const AjustesJulgamento &ajustes) { ajustesJulgamento = ajustes; }
+  // The lane view (section "pistas"): look-ahead, open or not, its place and state.
+  const AjustesPistas &getAjustesPistas() const { return ajustesPistas; }
+  void setAjustesPistas(const AjustesPistas &ajustes) { ajustesPistas = ajustes; }
   // The songs opened last, each with its drum track, loop, speed and click (sections
   // "musica1" to "musica50").
   MemoriaMusicas &getMemoriaMusicas() { return memoriaMusicas; }
@@ -100,7 +104,7 @@ class ArquivoConfiguracao {
   // the kit's settings are not all defaults, "[entrada]", "dispositivo=", "mapa=", "notas=",
   // "velocidadeMinima=", "limiarChimbal=", "chimbalInvertido=", "guardaCruzada=" lines; then,
   // when the practice settings are not all defaults, "[pratica]" and its lines, and likewise
-  // "[julgamento]" for the judging settings; then a
+  // "[julgamento]" for the judging settings and "[pistas]" for the lane view's; then a
   // "[musicaN]" section for each song remembered (CR LF, UTF-8; the flags as 0 or 1). A text that
   // reading would change (one in quotes, or with blanks at an end: a language or port name) is
   // written in double quotes, which reading takes off. The new text is written beside the old file
@@ -128,6 +132,7 @@ class ArquivoConfiguracao {
   AjustesEntrada ajustesEntrada;
   AjustesPratica ajustesPratica;
   AjustesJulgamento ajustesJulgamento;
+  AjustesPistas ajustesPistas;
   MemoriaMusicas memoriaMusicas;
   // The drum kit that setInstrumento made, and the current instrument (normally that one).
   std::unique_ptr<Instrumento> instrumentoProprio;

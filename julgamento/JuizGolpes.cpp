@@ -68,6 +68,7 @@ bool JuizGolpes::decidirGolpe(bool tudoConhecido) {
   julgamento.pecaGolpe = golpe.peca;
   julgamento.velocidade = golpe.velocidade;
   julgamento.tick = tickEm(golpe.ns);
+  julgamento.somNs = golpe.ns;
   if (!melhor) {
     julgamento.classe = ClasseGolpe::extra;
     emitir(julgamento, golpe.ns);
@@ -128,6 +129,7 @@ void JuizGolpes::avancar(int64_t agora) {
       perdido.peca = nota.peca;
       perdido.classe = ClasseGolpe::perdido;
       perdido.tick = nota.tick;
+      perdido.somNs = nota.somNs;
       emitir(perdido, nota.somNs);
     }
     notas.pop_front();

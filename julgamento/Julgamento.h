@@ -71,4 +71,6 @@ struct Julgamento {
   // It counts in the pass after the one being played, whose end has sounded and whose last
   // windows are still open.
   bool noPasseSeguinte = false;
+  // On the monotonic clock: the hit's moment less the input latency, or the missed note's.
+  int64_t somNs = 0;
 };

@@ -32,6 +32,11 @@ SessaoJulgamento::SessaoJulgamento(Sequenciador &sequenciador,
     tocando = true;
     juiz.tick(tick, somDe(devido));
     juiz.avancar(TVxMidiStamp::agora());
+    if (aoSoarTick) aoSoarTick(tick, somDe(devido));
+  };
+  ouvintes.contagem = [this](int restante, const LugarCompasso &lugar, int64_t devido) {
+    if (!tocando) atrasoNs = atrasoSaida();
+    if (aoSoarContagem) aoSoarContagem(restante, lugar, somDe(devido));
   };
   ouvintes.voltaLoop = [this](int64_t devido) { juiz.fimDoPasse(somDe(devido)); };
   ouvintes.interrupcao = [this](int64_t devido) { interrompido(devido); };
@@ -70,6 +75,7 @@ void SessaoJulgamento::golpe(PecaBateria peca, int velocidade, int64_t chegadaNs
 // Inside a beat the song has ended: its last notes still sound and may still be hit, so the
 // pass closes once their window has passed. Otherwise nothing more sounds.
 void SessaoJulgamento::interrompido(int64_t devidoNs) {
+  if (aoCalar) aoCalar(devidoNs == 0 ? TVxMidiStamp::agora() : somDe(devidoNs) + 1);
   if (!tocando) return;
   tocando = devidoNs != 0;
   if (devidoNs == 0) {

@@ -12,6 +12,7 @@
 #include "julgamento/Calibracao.h"
 #include "julgamento/GravadorTake.h"
 #include "julgamento/JuizGolpes.h"
+#include "song/MapaCompassos.h"
 
 class Sequenciador;
 
@@ -55,6 +56,12 @@ class SessaoJulgamento : public QObject {
   const GravadorTake &getTake() const;
 
   std::function<void(const Julgamento &)> aoJulgar;
+  // When what was handed out sounds, for a view that follows the song: a song's tick, a tick
+  // of a count-in (restante of its ticks left, clicking the bar lugar), and the moment from
+  // which nothing handed out sounds (a stop, a pause, a jump, the song's end).
+  std::function<void(int tick, int64_t somNs)> aoSoarTick;
+  std::function<void(int restante, const LugarCompasso &lugar, int64_t somNs)> aoSoarContagem;
+  std::function<void(int64_t desdeNs)> aoCalar;
   std::function<void(const ResumoPasse &)> aoFecharPasse;
   std::function<void(int cliques, int toques)> aoProgressoCalibracao;
   std::function<void(const Calibracao::Resultado &)> aoFimCalibracao;

@@ -275,6 +275,8 @@ void Sequenciador::processarContagem() {
     if (ouvintes.clique && TVxMidiStamp::current() != 0) ouvintes.clique(TVxMidiStamp::current());
     AcessoGui::instancia().mostrarContagem(tempo + 1);
   }
+  if (ouvintes.contagem && !calibrando && TVxMidiStamp::current() != 0)
+    ouvintes.contagem(contagemRestante, contagemCompasso, TVxMidiStamp::current());
   if (--contagemRestante > 0) return;
   AcessoGui::instancia().mostrarContagem(0);
   if (!calibrando) return;

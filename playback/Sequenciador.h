@@ -68,6 +68,10 @@ class Sequenciador {
   int getVelocidade() const { return velocidade; }
   // The tempo in whole beats per minute, as the window shows it.
   int getAndamento() const { return andamento; }
+  // The tick's length now, in nanoseconds.
+  double getNsPorTick() const {
+    return static_cast<double>(periodoNumerador) * 1000.0 / periodoDenominador;
+  }
   // Hands the timer the tick period of the tempo; while it runs, the beat grid goes on from
   // the last beat played, so that a tempo change never shifts the song.
   void aplicarAndamento();
@@ -108,6 +112,8 @@ class Sequenciador {
   bool isContagemAntesDoLoop() const { return contagemAntesDoLoop; }
   // Ticks of count-in still to play; 0 when the song itself plays.
   int getContagemRestante() const { return contagemRestante; }
+  // The bar the count-in clicks while it runs.
+  const LugarCompasso &getLugarContagem() const { return contagemCompasso; }
   Clique &getClique() { return clique; }
   // The speed trainer: while it is on, the speed follows it at every pass of the loop.
   void setTreinador(const AjustesTreinador &ajustes);
@@ -125,6 +131,9 @@ class Sequenciador {
     std::function<void(int tick, int64_t devidoNs)> tick;
     std::function<void(int64_t devidoNs)> voltaLoop;
     std::function<void(int64_t devidoNs)> clique;
+    // A tick of a count-in (not of the tap test), restante ticks of it left with this one,
+    // clicking the bar lugar.
+    std::function<void(int restante, const LugarCompasso &lugar, int64_t devidoNs)> contagem;
     // The tap test's last click has been handed out.
     std::function<void()> fimCalibracao;
     // Playback stopped, paused or jumped: devidoNs is 0, or inside a beat (the song's end)

@@ -53,6 +53,10 @@ PainelPratica::PainelPratica(QWidget *janela, const QRect &lugar, QWidget *palco
   btnPratica->setObjectName(QStringLiteral("btnPratica"));
   btnPratica->setFont(fonteJanela(pixelsTexto, true));
   btnPratica->setFocusPolicy(Qt::NoFocus);
+  btnPistas = new QPushButton(this);
+  btnPistas->setObjectName(QStringLiteral("btnPistas"));
+  btnPistas->setFont(fonteJanela(pixelsTexto, true));
+  btnPistas->setFocusPolicy(Qt::NoFocus);
   ckClique->setFocusPolicy(Qt::NoFocus);
 
   coluna->addWidget(lblCompassoTitulo);
@@ -64,6 +68,7 @@ PainelPratica::PainelPratica(QWidget *janela, const QRect &lugar, QWidget *palco
   coluna->addWidget(ckClique, 0, Qt::AlignHCenter);
   coluna->addSpacing(4);
   coluna->addWidget(btnPratica);
+  coluna->addWidget(btnPistas);
   coluna->addStretch();
 
   lblContagem = new QLabel(palco);
@@ -81,6 +86,7 @@ PainelPratica::PainelPratica(QWidget *janela, const QRect &lugar, QWidget *palco
 
   connect(ckClique, &QCheckBox::toggled, this, &PainelPratica::cliqueAlterado);
   connect(btnPratica, &QPushButton::clicked, this, &PainelPratica::praticaPedida);
+  connect(btnPistas, &QPushButton::clicked, this, &PainelPratica::pistasPedidas);
   mostrarCompasso(0, 0);
 }
 
@@ -91,6 +97,8 @@ void PainelPratica::aplicarIdioma() {
   ckClique->setToolTip(texto("ckCliqueDica"));
   btnPratica->setText(texto("btnPratica"));
   btnPratica->setToolTip(texto("btnPraticaDica"));
+  btnPistas->setText(texto("btnPistas"));
+  btnPistas->setToolTip(texto("btnPistasDica"));
 }
 
 void PainelPratica::mostrarCompasso(int compasso, int tempo) {

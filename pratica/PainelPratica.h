@@ -27,6 +27,7 @@ class PainelPratica : public QWidget {
 
   QCheckBox *getCkClique() const { return ckClique; }
   QPushButton *getBtnPratica() const { return btnPratica; }
+  QPushButton *getBtnPistas() const { return btnPistas; }
   QLabel *getLblCompasso() const { return lblCompasso; }
   QLabel *getLblVelocidade() const { return lblVelocidadePct; }
   QLabel *getLblContagem() const { return lblContagem; }
@@ -34,6 +35,7 @@ class PainelPratica : public QWidget {
  signals:
   void cliqueAlterado(bool ligado);
   void praticaPedida();
+  void pistasPedidas();
 
  private:
   QLabel *lblCompassoTitulo;
@@ -42,5 +44,6 @@ class PainelPratica : public QWidget {
   QLabel *lblVelocidadePct;
   QCheckBox *ckClique;
   QPushButton *btnPratica;
+  QPushButton *btnPistas;
   QLabel *lblContagem;
 };

@@ -40,7 +40,7 @@ bool isResolucaoAceita(double ppp) {
   return std::lround(ppp) == 96;
 }
 
-SaidaPrograma executarKovrinta(const QString &arquivo) {
+SaidaPrograma executarKovrinta(const QString &arquivo, bool comPistas) {
   const GerenciadorIdiomas *idiomas = nullptr;
   try {
     // The output device opens when the main window is first shown, the configured one or
@@ -91,6 +91,7 @@ SaidaPrograma executarKovrinta(const QString &arquivo) {
     splash.hide();
 
     principal.abrirAoMostrar(arquivo);
+    if (comPistas) principal.abrirPistasAoMostrar();
     principal.show();
     QApplication::exec();
     principal.setKitEletronico(nullptr);

@@ -1,8 +1,9 @@
 // kovrinta: the MIDI-file player for drummers.
 //
-//   kovrinta [FILE]
+//   kovrinta [--lanes] [FILE]
 //
-// Starts the program; FILE, a MIDI file, opens and plays as if chosen with the Open button.
+// Starts the program; FILE, a MIDI file, opens and plays as if chosen with the Open button;
+// --lanes opens the drum lane view beside the main window.
 #include <QFileInfo>
 #include <QIcon>
 #include <QStringList>
@@ -18,8 +19,9 @@ namespace {
 
 void uso(std::FILE *saida) {
   std::fprintf(saida,
-               "usage: kovrinta [FILE]     start Kovrinta; FILE, a MIDI file, opens and plays\n"
-               "       kovrinta --version  print the version\n");
+               "usage: kovrinta [--lanes] [FILE]  start Kovrinta; FILE, a MIDI file, opens and plays;\n"
+               "                                  --lanes opens the drum lane view\n"
+               "       kovrinta --version         print the version\n");
 }
 
 }  // namespace
@@ -46,6 +48,8 @@ int main(int argc, char **argv) {
 
   // What Qt's own options (-platform, -display) leave.
   QStringList argumentos = QCoreApplication::arguments().mid(1);
+  const bool comPistas = argumentos.value(0) == QLatin1String("--lanes");
+  if (comPistas) argumentos.removeFirst();
   // "--" ends the options, for a file whose name starts with a dash.
   if (argumentos.value(0) == QLatin1String("--"))
     argumentos.removeFirst();
@@ -58,5 +62,6 @@ int main(int argc, char **argv) {
     return 2;
   }
   const QString arquivo = argumentos.value(0);
-  return executarKovrinta(arquivo.isEmpty() ? arquivo : QFileInfo(arquivo).absoluteFilePath());
+  return executarKovrinta(arquivo.isEmpty() ? arquivo : QFileInfo(arquivo).absoluteFilePath(),
+                          comPistas);
 }

@@ -20,6 +20,8 @@
 #include "config/GerenciadorIdiomas.h"
 #include "entrada/KitEletronico.h"
 #include "julgamento/TformCalibracao.h"
+#include "pistas/LinhaTempoPistas.h"
+#include "pistas/TformPistas.h"
 #include "midi/SaidaMIDI.h"
 #include "playback/AcessoGui.h"
 #include "playback/Sequenciador.h"
@@ -230,6 +232,7 @@ void TFormPrincipal::criarControles() {
   criarDialogos();
   criarPratica();
   criarJulgamento();
+  criarPistas();
 }
 
 void TFormPrincipal::criarBotao(int tag, const char *nome, const QRect &lugar,
@@ -269,6 +272,7 @@ void TFormPrincipal::aplicarIdioma() {
   setWindowTitle(idioma.getTexto(QStringLiteral("geral"), QStringLiteral("tituloGeral")));
   aplicarIdiomaPratica();
   aplicarIdiomaJulgamento();
+  frmPistas->aplicarIdioma();
 }
 
 void TFormPrincipal::conectar() {
@@ -362,6 +366,7 @@ void TFormPrincipal::showEvent(QShowEvent *evento) {
     prepararSaida();
     abrirEntradaGuardada();
     if (!arquivoInicial.isEmpty()) abrirMusica(arquivoInicial);
+    if (pistasAoMostrar) abrirPistas();
   });
 }
 
@@ -371,6 +376,7 @@ void TFormPrincipal::closeEvent(QCloseEvent *evento) {
     return;
   }
   TimerPlayer->stop();
+  guardarPistas();
   ArquivoConfiguracao &configuracao = ArquivoConfiguracao::instancia();
   if (!configuracao.salvar())
     avisar(texto("erroSalvarConfiguracao")

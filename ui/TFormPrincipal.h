@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "config/Mensageiro.h"
 #include "julgamento/AjustesJulgamento.h"
@@ -24,6 +25,8 @@ class TformResumo;
 class PainelPratica;
 class QListWidget;
 class TformPratica;
+class TformPistas;
+class LinhaTempoPistas;
 struct AjustesPratica;
 
 class Imagem;
@@ -92,6 +95,11 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   bool abrirMusica(const QString &arquivo);
   // Opens arquivo when the window is first shown, once the output device is ready.
   void abrirAoMostrar(const QString &arquivo) { arquivoInicial = arquivo; }
+  // Opens the lane view when the window is first shown (it also opens when it was open as the
+  // program last closed).
+  void abrirPistasAoMostrar() { pistasAoMostrar = true; }
+  // Opens the lane view (the practice column's button and F9).
+  void abrirPistas();
   // Whether arquivo's name ends in .mid, .midi, .kar or .rmi, in any letter case: what the
   // open dialog lists and what a drop on the window opens.
   static bool isNomeMidi(const QString &arquivo);
@@ -146,6 +154,8 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   MarcasJulgamento *getMarcasJulgamento() const { return marcasJulgamento; }
   TformResumo *getFormResumo() const { return frmResumo; }
   TformCalibracao *getFormCalibracao() const { return frmCalibracao; }
+  TformPistas *getFormPistas() const { return frmPistas; }
+  const LinhaTempoPistas &getLinhaPistas() const { return *linhaPistas; }
   // Saves the take of the session as arquivo (the practice window's button asks for both);
   // a failure is named in a message. Answers whether it was saved.
   bool salvarTakeEm(const QString &arquivo, ModoTake modo);
@@ -255,6 +265,13 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   void abrirCalibracao();
   void salvarTake();
 
+  // The lane view (TFormPrincipalPistas.cpp).
+  void criarPistas();
+  // The open song's drum part, of the drum track chosen, into the view.
+  void atualizarPistas();
+  // Keeps whether the view is open, with its place and state, for the next start.
+  void guardarPistas();
+
   // The tutorial, the help and the web address (TFormPrincipalDocumentos.cpp).
   void imgTutorialClick();
   void imgHelpClick();
@@ -315,6 +332,9 @@ class TFormPrincipal : public QWidget, public VisorReproducao {
   MarcasJulgamento *marcasJulgamento = nullptr;
   TformResumo *frmResumo = nullptr;
   TformCalibracao *frmCalibracao = nullptr;
+  std::unique_ptr<LinhaTempoPistas> linhaPistas;
+  TformPistas *frmPistas = nullptr;
+  bool pistasAoMostrar = false;
 
   // The keyboard help.
   QWidget *panelTecladoPequeno;

@@ -15,6 +15,8 @@
 #include "julgamento/SessaoJulgamento.h"
 #include "julgamento/TformCalibracao.h"
 #include "julgamento/TformResumo.h"
+#include "pistas/LinhaTempoPistas.h"
+#include "pistas/TformPistas.h"
 #include "midi/SaidaMIDI.h"
 #include "playback/Sequenciador.h"
 #include "pratica/TformPratica.h"
@@ -43,6 +45,7 @@ void TFormPrincipal::criarJulgamento() {
   sessaoJulgamento->aoJulgar = [this](const Julgamento &julgamento) {
     marcasJulgamento->mostrar(julgamento);
     marcasJulgamento->mostrarPasse(sessaoJulgamento->getPasseAtual());
+    if (linhaPistas) linhaPistas->julgado(julgamento);
   };
   sessaoJulgamento->aoFecharPasse = [this](const ResumoPasse &passe) { passeFechado(passe); };
   sessaoJulgamento->aoProgressoCalibracao = [this](int cliques, int toques) {
@@ -84,6 +87,7 @@ void TFormPrincipal::aplicarAjustesJulgamento(const AjustesJulgamento &ajustes) 
   Sequenciador::instancia().getAgendaKit().setAdiantamentoNs(int64_t{ajustes.atrasoVisualMs} *
                                                              1'000'000);
   frmPratica->mostrarJulgamento(ajustes);
+  if (frmPistas) frmPistas->setAdiantamentoNs(int64_t{ajustes.atrasoVisualMs} * 1'000'000);
 }
 
 void TFormPrincipal::julgarGolpe(int nota, int velocidade) {

@@ -218,6 +218,7 @@ bool TFormPrincipal::abrirMusica(const QString &arquivo) {
   estado = EstadoPlayer::Tocando;
   const bool comLoop = restaurarMusica(arquivo);
   mostrarCompassoEm(sequenciador.getPosicao());
+  atualizarPistas();
   protegido([&] { sequenciador.tocar(); });
   if (comLoop) {
     estado = EstadoPlayer::Repetindo;
@@ -248,5 +249,6 @@ void TFormPrincipal::CmbTracksChange(int indice) {
       indice == numTrilhasBateria ? -1 : trilhasBateria[static_cast<std::size_t>(indice)]);
   // No hit of the track shown before stays lit, nor waits to light.
   Sequenciador::instancia().getAgendaKit().apagarTudo();
+  atualizarPistas();
   lembrarMusica();
 }

@@ -135,6 +135,10 @@ bool TFormPrincipal::FormKeyUp(QKeyEvent *evento) {
 // key-up without it, the raw X11 state and Qt's synthesized events the other way round.
 // There the key-down holds the pedal and the key-up lifts it.
 bool TFormPrincipal::teclaDaJanela(QKeyEvent *evento, bool pressionada) {
+  if (evento->key() == Qt::Key_F9) {
+    if (pressionada && !evento->isAutoRepeat()) abrirPistas();
+    return true;
+  }
   const int codigo = codigoVirtual(evento->key());
   const bool toca = slotDaTecla(codigo) >= 0;
   if (!pressionada && evento->isAutoRepeat()) return toca;
