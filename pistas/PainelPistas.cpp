@@ -37,7 +37,7 @@ const QColor coresPista[numPistas] = {
 };
 
 // The share of the timeline left of the "now" line.
-constexpr double fracaoPassado = 0.2;
+constexpr double fracaoPassado = 0.3;
 
 }  // namespace
 
@@ -308,7 +308,7 @@ void PainelPistas::pintarLegenda(QPainter &p) const {
   const ClasseGolpe ordem[] = {ClasseGolpe::adiantado, ClasseGolpe::noTempo, ClasseGolpe::atrasado,
                                ClasseGolpe::extra, ClasseGolpe::perdido};
   double x = 12;
-  const double raio = std::max(5.0, altura * 0.22);
+  const double raio = std::max(6.0, altura * 0.3);
   p.setRenderHint(QPainter::Antialiasing);
   for (const ClasseGolpe classe : ordem) {
     desenharGolpe(p, classe, QPointF(x + raio, faixa.center().y()), raio);

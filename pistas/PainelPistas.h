@@ -1,5 +1,5 @@
 // Paints a frame of the lane view: the lanes' names at the left, the timeline to their right
-// with the "now" line a fifth of the way in, the past to its left and the look-ahead to its
+// with the "now" line three tenths of the way in, the past to its left and the look-ahead to its
 // right; bar numbers above, the hits' legend below.
 #pragma once
 

@@ -85,8 +85,10 @@ TformPistas::TformPistas(const LinhaTempoPistas &linha,
 void TformPistas::aplicarIdioma() {
   setWindowTitle(texto("Caption"));
   lblAntecipacao->setText(texto("lblAntecipacao"));
-  spnAntecipacao->setSuffix(texto("segundos"));
+  spnAntecipacao->setSuffix(QLatin1Char(' ') + texto("segundos"));
   btnTelaCheia->setText(texto("btnTelaCheia"));
+  btnTelaCheia->setMinimumWidth(
+      btnTelaCheia->fontMetrics().horizontalAdvance(btnTelaCheia->text()) + 24);
   std::array<QString, numPistas> nomes;
   for (int i = 0; i < numPistas; ++i) nomes[i] = texto(chavePista(static_cast<Pista>(i)));
   // Indexed by ClasseGolpe.
