@@ -1,7 +1,7 @@
 // The lane view's settings, kept in the configuration file's section "pistas".
 #pragma once
 
-#include <QByteArray>
+#include <QRect>
 
 struct AjustesPistas {
   static constexpr int antecipacaoMinima = 1;
@@ -11,8 +11,10 @@ struct AjustesPistas {
   int antecipacao = 3;
   // The view was open when the program last closed: it opens again with the main window.
   bool aberta = false;
-  // Its place, size and state (full screen, maximized), as the toolkit saves them.
-  QByteArray geometria;
+  // Its place and size out of full screen (empty: where the desktop puts it), and whether it
+  // was full screen.
+  QRect lugar;
+  bool telaCheia = false;
 
   bool operator==(const AjustesPistas &) const = default;
 };

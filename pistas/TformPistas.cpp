@@ -1,10 +1,12 @@
 #include "pistas/TformPistas.h"
 
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -137,11 +139,27 @@ void TformPistas::rolar(int64_t ns) {
   atualizar();
 }
 
+// The whole screen is asked for as well: a desktop without a window manager (a kiosk, a
+// bare X server) knows no full-screen state and leaves the window as it was.
 void TformPistas::alternarTelaCheia() {
-  if (isFullScreen())
+  telaCheia = !telaCheia;
+  if (!telaCheia) {
     showNormal();
-  else
-    showFullScreen();
+    setGeometry(geometriaNormal);
+    return;
+  }
+  geometriaNormal = geometry();
+  showFullScreen();
+  if (const QScreen *tela = screen()) setGeometry(tela->geometry());
+}
+
+void TformPistas::restaurar(const QRect &lugar, bool cheia) {
+  for (const QScreen *tela : QGuiApplication::screens())
+    if (!lugar.isEmpty() && tela->availableGeometry().intersects(lugar)) {
+      setGeometry(lugar);
+      break;
+    }
+  telaCheiaAoMostrar = cheia;
 }
 
 void TformPistas::keyPressEvent(QKeyEvent *evento) {
@@ -150,7 +168,7 @@ void TformPistas::keyPressEvent(QKeyEvent *evento) {
       alternarTelaCheia();
       return;
     case Qt::Key_Escape:
-      if (isFullScreen()) showNormal();
+      if (telaCheia) alternarTelaCheia();
       return;
     case Qt::Key_Left:
       rolar(-passoNs);
@@ -194,6 +212,12 @@ bool TformPistas::eventFilter(QObject *objeto, QEvent *evento) {
 void TformPistas::showEvent(QShowEvent *evento) {
   QWidget::showEvent(evento);
   if (paradoEm == 0) paradoEm = relogio() + adiantamentoNs;
+  if (telaCheiaAoMostrar) {
+    telaCheiaAoMostrar = false;
+    QTimer::singleShot(0, this, [this] {
+      if (!telaCheia) alternarTelaCheia();
+    });
+  }
   timerQuadros->start(intervaloParadoMs);
   atualizar();
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -41,6 +42,11 @@ class TformPistas : public QWidget {
   // Moves a still view by ns (negative: back), within what was played and a minute ahead.
   void rolar(int64_t ns);
   void alternarTelaCheia();
+  bool isTelaCheia() const { return telaCheia; }
+  // The place and size out of full screen.
+  QRect getLugarNormal() const { return telaCheia ? geometriaNormal : geometry(); }
+  // Puts the window at lugar when a screen shows some of it, and full screen at its next show.
+  void restaurar(const QRect &lugar, bool cheia);
   // The moment under the "now" line.
   int64_t getVista() const { return vista; }
   PainelPistas *getPainel() const { return painel; }
@@ -72,6 +78,10 @@ class TformPistas : public QWidget {
   bool parado = true;
   int64_t paradoEm = 0;
   int64_t deslocamento = 0;
+  // Where the window was before it went full screen.
+  QRect geometriaNormal;
+  bool telaCheia = false;
+  bool telaCheiaAoMostrar = false;
   // A drag on the panel: where it was last seen.
   bool arrastando = false;
   QPoint ultimoPonto;

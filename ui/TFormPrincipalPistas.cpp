@@ -43,7 +43,7 @@ void TFormPrincipal::criarPistas() {
   frmPistas = new TformPistas(*linhaPistas, estadoDoSequenciador, this);
   const AjustesPistas &ajustes = ArquivoConfiguracao::instancia().getAjustesPistas();
   frmPistas->setAntecipacao(ajustes.antecipacao);
-  if (!ajustes.geometria.isEmpty()) frmPistas->restoreGeometry(ajustes.geometria);
+  frmPistas->restaurar(ajustes.lugar, ajustes.telaCheia);
   pistasAoMostrar = pistasAoMostrar || ajustes.aberta;
   frmPistas->setAdiantamentoNs(
       int64_t{ArquivoConfiguracao::instancia().getAjustesJulgamento().atrasoVisualMs} * 1'000'000);
@@ -89,6 +89,9 @@ void TFormPrincipal::guardarPistas() {
   AjustesPistas ajustes = configuracao.getAjustesPistas();
   ajustes.aberta = frmPistas->isVisible();
   // A view never opened keeps what was read.
-  if (frmPistas->windowHandle()) ajustes.geometria = frmPistas->saveGeometry();
+  if (frmPistas->windowHandle()) {
+    ajustes.lugar = frmPistas->getLugarNormal();
+    ajustes.telaCheia = frmPistas->isTelaCheia();
+  }
   configuracao.setAjustesPistas(ajustes);
 }
