@@ -11,7 +11,8 @@
 // Ours plays idle, with a busy window (2 ms of every 16) and with its event loop stalled 20 ms
 // once a second.
 // window: the main window itself (bench/window_bench, offscreen, repainting the kit) plays the
-// groove on the built-in synthesizer, idle and stalled; beside its onsets, when the kit's
+// groove on the built-in synthesizer, idle, stalled and with the lane view open at full HD;
+// beside its onsets, when the kit's
 // picture of each beat was painted against the recorded sound of that beat.
 
 #include <QCoreApplication>
@@ -441,6 +442,8 @@ int main(int argc, char **argv) {
             tocarJanela(gravador, groove, arquivo, n, {}, pasta.path(), relatorio));
         medidas["stall"].push_back(
             tocarJanela(gravador, groove, arquivo, n, {"--stall", "20"}, pasta.path(), relatorio));
+        medidas["lanes"].push_back(
+            tocarJanela(gravador, groove, arquivo, n, {"--lanes"}, pasta.path(), relatorio));
         if (fluidsynth)
           medidas["fluidsynth"].push_back(tocarFluidSynth(gravador, groove, arquivo, soundfont));
       }
@@ -449,6 +452,8 @@ int main(int argc, char **argv) {
                   quadros ? "frame" : "wall");
         imprimir("the window (kit repainting)", medidas["window"], quadros, quadros ? NAN : 1.0);
         imprimir("the window, stalled 20 ms a second", medidas["stall"], quadros,
+                 quadros ? NAN : 1.0);
+        imprimir("the window with the lane view open", medidas["lanes"], quadros,
                  quadros ? NAN : 1.0);
         if (fluidsynth)
           imprimir("fluidsynth's own file player", medidas["fluidsynth"], quadros, NAN);

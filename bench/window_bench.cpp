@@ -5,7 +5,7 @@
 // end of the kit panel's next paint; and how late each beat was handled.
 //
 //   window_bench [--device N] [--busy MS] [--stall MS] [--seconds S] [--log FILE]
-//                [--judge-log FILE] FILE
+//                [--judge-log FILE] [--lanes] FILE
 //
 // --device N   the output device (default: the first built-in synthesizer listed)
 // --busy MS    also keeps the window's thread busy MS milliseconds of every 16, as a slower
@@ -21,17 +21,25 @@
 //              the offset in ms (hit minus note, 0 for extra and missed) and the song's tick,
 //              as "late +37.125 416", so that a bench pressing keys at known offsets can read
 //              what the window made of them
+// --lanes      also opens the drum lane view at 1920 x 1080 (with --seconds, looping the song's
+//              first eight bars until they end it) and measures the view: the interval
+//              between its frames, where its "now" line stood against the moment each frame
+//              was painted, and the time the window's thread spent drawing it
 //
-// Run it on a display (tests/janela/com-xvfb.sh window_bench FILE, or offscreen). It is
+// Every run also prints the CPU time the window's thread and the whole process took per
+// second of playing. Run it on a display (tests/janela/com-xvfb.sh window_bench FILE, or
+// offscreen). It is
 // also the player command for an audio recording of the window playing: the recorder
 // connects to the "Kovrinta" JACK client the built-in synthesizer opens. Prints its figures
 // and never fails on a number; 1 when the song could not be played.
+#include <sys/resource.h>
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
 #include <QStyleFactory>
 #include <QTextStream>
 #include <QTimer>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -43,6 +51,8 @@
 #include "janela/BancadaJanela.h"
 #include "julgamento/SessaoJulgamento.h"
 #include "midi/SaidaMIDI.h"
+#include "pistas/PainelPistas.h"
+#include "pistas/TformPistas.h"
 #include "playback/Sequenciador.h"
 #include "setup/TFormSetup.h"
 #include "ui/PainelInstrumento.h"
@@ -106,6 +116,53 @@ class MedidorPintura : public QObject {
   bool dentro = false;
 };
 
+int64_t cpuDaThreadNs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
+}
+
+int64_t cpuDoProcessoNs() {
+  rusage uso{};
+  getrusage(RUSAGE_SELF, &uso);
+  const auto ns = [](const timeval &t) {
+    return int64_t{t.tv_sec} * 1'000'000'000 + t.tv_usec * 1000;
+  };
+  return ns(uso.ru_utime) + ns(uso.ru_stime);
+}
+
+// The lane view's frames while the song plays: when each paint ended, where the "now" line
+// stood against that moment, and the window thread's CPU time spent painting.
+class MedidorPistas : public QObject {
+ public:
+  explicit MedidorPistas(TformPistas &pistas) : pistas(pistas) {}
+
+  bool eventFilter(QObject *objeto, QEvent *evento) override {
+    if (evento->type() != QEvent::Paint || dentro) return false;
+    dentro = true;
+    const int64_t cpu = cpuDaThreadNs();
+    objeto->event(evento);
+    const int64_t fim = agoraNs();
+    dentro = false;
+    if (!Sequenciador::instancia().getSincronismo()->IsRunning()) {
+      ultimo = 0;
+      return true;
+    }
+    cpuPintura += cpuDaThreadNs() - cpu;
+    if (ultimo != 0) intervalos.push_back(fim - ultimo);
+    ultimo = fim;
+    agoraMenosPintura.push_back(pistas.getVista() - fim);
+    return true;
+  }
+
+  TformPistas &pistas;
+  bool dentro = false;
+  int64_t ultimo = 0;
+  int64_t cpuPintura = 0;
+  std::vector<int64_t> intervalos;
+  std::vector<int64_t> agoraMenosPintura;
+};
+
 void imprimir(const char *nome, std::vector<int64_t> valores) {
   if (valores.empty()) {
     std::printf("%-34s none\n", nome);
@@ -134,7 +191,7 @@ void ocuparACada(QTimer &relogio, int milissegundos, int intervalo) {
 int uso() {
   std::fprintf(stderr,
                "usage: window_bench [--device N] [--busy MS] [--stall MS] [--seconds S] "
-               "[--log FILE] [--judge-log FILE] FILE\n");
+               "[--log FILE] [--judge-log FILE] [--lanes] FILE\n");
   return 2;
 }
 
@@ -153,7 +210,13 @@ int main(int argc, char **argv) {
   int travado = 0;
   QString registro;
   QString registroJulgamentos;
+  bool pistas = false;
   while (args.size() > 1 && args[0].startsWith(QLatin1String("--"))) {
+    if (args[0] == QLatin1String("--lanes")) {
+      pistas = true;
+      args = args.mid(1);
+      continue;
+    }
     if (args[0] == QLatin1String("--log")) {
       registro = args[1];
       args = args.mid(2);
@@ -226,10 +289,20 @@ int main(int argc, char **argv) {
     };
   }
 
+  MedidorPistas medidorPistas(*janela.getFormPistas());
+  if (pistas) janela.getFormPistas()->getPainel()->installEventFilter(&medidorPistas);
+
   // The song has ended once the window, having played, stands stopped.
   bool tocou = false;
+  int64_t inicioNs = 0, cpuThreadInicio = 0, cpuProcessoInicio = 0;
   QTimer vigia;
   QObject::connect(&vigia, &QTimer::timeout, [&] {
+    if (!tocou && janela.getEstado() == EstadoPlayer::Tocando) {
+      inicioNs = agoraNs();
+      cpuThreadInicio = cpuDaThreadNs();
+      cpuProcessoInicio = cpuDoProcessoNs();
+      if (pistas && segundos > 0) Sequenciador::instancia().definirLoopCompassos(8);
+    }
     if (janela.getEstado() == EstadoPlayer::Tocando) tocou = true;
     if (tocou && janela.getEstado() == EstadoPlayer::Parado) QCoreApplication::exit(0);
   });
@@ -242,7 +315,14 @@ int main(int argc, char **argv) {
 
   janela.abrirAoMostrar(args[0]);
   janela.show();
+  if (pistas) {
+    janela.abrirPistas();
+    janela.getFormPistas()->setGeometry(0, 0, 1920, 1080);
+  }
   const int status = QApplication::exec();
+  const double segundosTocados = static_cast<double>(agoraNs() - inicioNs) / 1e9;
+  const double cpuThread = static_cast<double>(cpuDaThreadNs() - cpuThreadInicio) / 1e9;
+  const double cpuProcesso = static_cast<double>(cpuDoProcessoNs() - cpuProcessoInicio) / 1e9;
   sincronismo.OnMidiBeat = tratar;
   sessao.aoJulgar = julgar;
   ArquivoConfiguracao::instancia().instrumentoParaTestes(kit.kit);
@@ -269,5 +349,27 @@ int main(int argc, char **argv) {
   std::printf(
       "goal: the kit painted within 8 ms of the sound, p99 (negative: the picture comes "
       "first)\n");
+  if (inicioNs != 0 && segundosTocados > 0)
+    std::printf(
+        "cpu per second of playing: window thread %.1f %%, whole process %.1f %% of one "
+        "core (%.1f s)\n",
+        100 * cpuThread / segundosTocados, 100 * cpuProcesso / segundosTocados, segundosTocados);
+  if (pistas) {
+    const QSize tamanho = janela.getFormPistas()->getPainel()->size();
+    std::printf("lane view: panel %dx%d, %zu frames while playing\n", tamanho.width(),
+                tamanho.height(), medidorPistas.intervalos.size() + 1);
+    imprimir("lane frame interval", medidorPistas.intervalos);
+    // Positive: the line shows a moment after the frame appears.
+    imprimir("lane now line - end of its paint", medidorPistas.agoraMenosPintura);
+    std::vector<int64_t> absolutos;
+    for (int64_t d : medidorPistas.agoraMenosPintura) absolutos.push_back(std::llabs(d));
+    imprimir("lane |now line - end of its paint|", absolutos);
+    if (segundosTocados > 0)
+      std::printf("lane painting on the window thread: %.1f %% of one core\n",
+                  100 * static_cast<double>(medidorPistas.cpuPintura) / 1e9 / segundosTocados);
+    std::printf(
+        "goal: frame interval p99 < 20 ms at 60 Hz, the view under 15 %% of one core, the now "
+        "line within +-8 ms of the sound\n");
+  }
   return 0;
 }

@@ -9,14 +9,17 @@
 
 namespace {
 
-const QColor corFundo(24, 28, 40);
 const QColor corFaixaPar(34, 40, 56);
 const QColor corFaixaImpar(29, 34, 48);
 const QColor corNomes(16, 20, 30);
 const QColor corTexto(225, 230, 240);
 const QColor corAgora(255, 214, 64);
+// Tints laid into the lanes' colours: their alpha is how much of the tint shows.
 const QColor corLoop(80, 130, 230, 55);
 const QColor corContagem(170, 100, 220, 60);
+const QColor corPassado(0, 0, 0, 70);
+const QColor corCompasso(150, 155, 170);
+const QColor corTempo(60, 66, 84);
 const QColor corNoTempo(70, 205, 100);
 const QColor corAdiantado(245, 175, 45);
 const QColor corAtrasado(240, 85, 70);
@@ -36,6 +39,13 @@ const QColor coresPista[numPistas] = {
     {200, 150, 220},  // others
 };
 
+QColor misturar(const QColor &base, const QColor &tinta) {
+  const double a = tinta.alphaF();
+  const auto canal = [a](int b, int t) { return static_cast<int>(std::lround(b + (t - b) * a)); };
+  return QColor(canal(base.red(), tinta.red()), canal(base.green(), tinta.green()),
+                canal(base.blue(), tinta.blue()));
+}
+
 // The share of the timeline left of the "now" line.
 constexpr double fracaoPassado = 0.3;
 
@@ -49,6 +59,7 @@ PainelPistas::PainelPistas(QWidget *parent) : QWidget(parent) {
 
 void PainelPistas::setPistas(std::vector<Pista> outras) {
   pistas = std::move(outras);
+  imagemNomes = QPixmap();
   update();
 }
 
@@ -59,6 +70,8 @@ void PainelPistas::setTextos(const std::array<QString, numPistas> &outrosNomes,
   classes = outrasClasses;
   textoContagem = contagem;
   dica = outraDica;
+  imagemNomes = QPixmap();
+  imagemLegenda = QPixmap();
   update();
 }
 
@@ -112,51 +125,85 @@ QRect PainelPistas::faixaDaPista(int indice) const {
 void PainelPistas::mostrar(QuadroPistas outro, int64_t vistaNs, bool estaParado) {
   quadro = std::move(outro);
   vista = vistaNs;
+  // The legend's hint comes and goes with the transport.
+  if (parado != estaParado) update();
   parado = estaParado;
-  update();
+}
+
+// Only the timeline moves: the names column and the legend stay as they were painted.
+void PainelPistas::pintarLinhaTempo() {
+  repaint(QRect(larguraNomes(), 0, width() - larguraNomes(), height() - alturaLegenda()));
 }
 
 void PainelPistas::resizeEvent(QResizeEvent *) {
   update();
 }
 
+// Solid fills only over the large areas (the past, the loop and the count-in are tinted into
+// the lanes' colours rather than laid over them), and the names and the legend from pictures
+// made once: a frame at full HD costs a few milliseconds of the window's thread.
 void PainelPistas::paintEvent(QPaintEvent *) {
   QPainter p(this);
-  p.fillRect(rect(), corFundo);
   const int esquerda = larguraNomes();
   const int regua = alturaRegua();
   const int baixo = height() - alturaLegenda();
   const QRect area(esquerda, regua, width() - esquerda, baixo - regua);
+  const int agora = xAgora();
+  const QFont fonteRegua = fonteJanela(std::max(11, regua * 6 / 10), true);
 
   std::array<int, numPistas> fila;
   fila.fill(-1);
   for (std::size_t i = 0; i < pistas.size(); ++i)
     fila[static_cast<int>(pistas[i])] = static_cast<int>(i);
-  for (std::size_t i = 0; i < pistas.size(); ++i)
-    p.fillRect(faixaDaPista(static_cast<int>(i)), i % 2 ? corFaixaImpar : corFaixaPar);
 
-  const auto faixaX = [&](const QuadroPistas::Faixa &f) {
-    const double x0 = std::max(xDe(f.inicioNs), static_cast<double>(esquerda));
-    const double x1 = std::min(xDe(f.fimNs), static_cast<double>(width()));
-    return QRectF(x0, regua, std::max(x1 - x0, 0.0), area.height());
+  // Where the tints change: the now line and the ends of the loop's and count-in's regions.
+  const auto xInteiro = [&](int64_t ns) {
+    return static_cast<int>(
+        std::clamp(xDe(ns), static_cast<double>(esquerda), static_cast<double>(width())));
   };
-  for (const auto &f : quadro.loops) p.fillRect(faixaX(f), corLoop);
-  for (const auto &f : quadro.contagens) p.fillRect(faixaX(f), corContagem);
+  std::vector<int> cortes{esquerda, agora, width()};
+  for (const auto *faixas : {&quadro.loops, &quadro.contagens})
+    for (const auto &f : *faixas) {
+      cortes.push_back(xInteiro(f.inicioNs));
+      cortes.push_back(xInteiro(f.fimNs));
+    }
+  std::sort(cortes.begin(), cortes.end());
+  cortes.erase(std::unique(cortes.begin(), cortes.end()), cortes.end());
+  const auto dentro = [&](const std::vector<QuadroPistas::Faixa> &faixas, int x) {
+    return std::any_of(faixas.begin(), faixas.end(), [&](const QuadroPistas::Faixa &f) {
+      return x >= xInteiro(f.inicioNs) && x < xInteiro(f.fimNs);
+    });
+  };
+  const int n = std::max(static_cast<int>(pistas.size()), 1);
+  for (std::size_t c = 0; c + 1 < cortes.size(); ++c) {
+    const int x0 = cortes[c];
+    const int x1 = cortes[c + 1];
+    if (x1 <= x0 || x0 < esquerda) continue;
+    const bool loop = dentro(quadro.loops, x0);
+    const bool contagem = dentro(quadro.contagens, x0);
+    const auto tingir = [&](QColor cor) {
+      if (loop) cor = misturar(cor, corLoop);
+      if (contagem) cor = misturar(cor, corContagem);
+      if (x0 < agora) cor = misturar(cor, corPassado);
+      return cor;
+    };
+    p.fillRect(QRect(x0, 0, x1 - x0, regua), tingir(corNomes));
+    for (int i = 0; i < n; ++i)
+      p.fillRect(QRect(x0, faixaDaPista(i).top(), x1 - x0, faixaDaPista(i).height()),
+                 tingir(i % 2 ? corFaixaImpar : corFaixaPar));
+  }
 
   // Beat and bar lines, the bars' numbers in the ruler.
-  QFont fonteRegua = fonteJanela(std::max(11, regua * 6 / 10), true);
   p.setFont(fonteRegua);
   for (const auto &linha : quadro.linhas) {
-    const double x = xDe(linha.ns);
-    if (x < esquerda || x > width()) continue;
+    const int x = static_cast<int>(std::lround(xDe(linha.ns)));
+    if (x < esquerda || x >= width()) continue;
     if (linha.compasso > 0) {
-      p.setPen(QPen(QColor(220, 225, 240, 150), 2));
-      p.drawLine(QPointF(x, regua * 0.4), QPointF(x, baixo));
+      p.fillRect(QRect(x - 1, regua * 2 / 5, 2, baixo - regua * 2 / 5), corCompasso);
       p.setPen(corTexto);
       p.drawText(QPointF(x + 4, regua * 0.8), QString::number(linha.compasso));
     } else {
-      p.setPen(QPen(QColor(220, 225, 240, 45), 1));
-      p.drawLine(QPointF(x, regua), QPointF(x, baixo));
+      p.fillRect(QRect(x, regua, 1, baixo - regua), corTempo);
     }
   }
   // The count-in's beats, large, with its name once.
@@ -175,35 +222,44 @@ void PainelPistas::paintEvent(QPaintEvent *) {
     p.drawText(QPointF(x + 4, regua * 0.8), textoContagem);
   }
 
-  p.setRenderHint(QPainter::Antialiasing);
   for (const auto &nota : quadro.notas) {
     const int i = fila[static_cast<int>(nota.pista)];
     if (i >= 0) pintarNota(p, nota, faixaDaPista(i));
   }
+  p.setRenderHint(QPainter::Antialiasing);
   for (const auto &golpe : quadro.golpes) {
     const int i = fila[static_cast<int>(golpe.pista)];
     if (i >= 0) pintarGolpe(p, golpe, faixaDaPista(i));
   }
   p.setRenderHint(QPainter::Antialiasing, false);
+  p.fillRect(QRect(agora - 1, regua / 2, 3, baixo - regua / 2), corAgora);
 
-  // What has passed lies in shade; the "now" line over it all.
-  p.fillRect(QRect(esquerda, regua, xAgora() - esquerda, area.height()), QColor(0, 0, 0, 70));
-  p.setPen(QPen(corAgora, 3));
-  p.drawLine(xAgora(), regua / 2, xAgora(), baixo);
+  if (imagemNomes.size() != QSize(esquerda, height())) imagemNomes = pintarNomes();
+  p.drawPixmap(0, 0, imagemNomes);
+  if (imagemLegenda.size() != QSize(width(), alturaLegenda()) || legendaParada != parado) {
+    imagemLegenda = pintarLegenda();
+    legendaParada = parado;
+  }
+  p.drawPixmap(0, baixo, imagemLegenda);
+}
 
-  p.fillRect(QRect(0, 0, esquerda, height()), corNomes);
-  const int alturaFaixa = pistas.empty() ? area.height() : faixaDaPista(0).height();
+// The names column: a bar of each lane's colour and its name.
+QPixmap PainelPistas::pintarNomes() const {
+  QPixmap imagem(larguraNomes(), height());
+  imagem.fill(corNomes);
+  QPainter p(&imagem);
+  const int alturaFaixa = pistas.empty() ? height() : faixaDaPista(0).height();
   p.setFont(fonteJanela(std::clamp(alturaFaixa * 3 / 10, 11, 24), true));
   for (std::size_t i = 0; i < pistas.size(); ++i) {
     const QRect faixa = faixaDaPista(static_cast<int>(i));
     p.fillRect(QRect(0, faixa.top() + faixa.height() / 2 - alturaFaixa / 4, 5, alturaFaixa / 2),
                coresPista[static_cast<int>(pistas[i])]);
     p.setPen(corTexto);
-    p.drawText(QRect(10, faixa.top(), esquerda - 14, faixa.height()),
+    p.drawText(QRect(10, faixa.top(), imagem.width() - 14, faixa.height()),
                Qt::AlignVCenter | Qt::AlignLeft | Qt::TextWordWrap,
                nomes[static_cast<int>(pistas[i])]);
   }
-  pintarLegenda(p);
+  return imagem;
 }
 
 // A gem whose height and brightness follow the velocity, so that ghost notes and accents
@@ -237,7 +293,7 @@ void PainelPistas::pintarNota(QPainter &p, const QuadroPistas::Nota &nota,
     }
     case MarcaNota::aberto:
     case MarcaNota::normal:
-      p.drawRoundedRect(QRectF(x - largura / 2, meio - altura / 2, largura, altura), 3, 3);
+      p.fillRect(QRectF(x - largura / 2, meio - altura / 2, largura, altura), cor);
       break;
   }
   if (nota.marca == MarcaNota::aberto) {
@@ -299,10 +355,12 @@ void PainelPistas::pintarGolpe(QPainter &p, const QuadroPistas::Golpe &golpe,
 }
 
 // The hits' shapes with their words, and while the view stands still, how to look back.
-void PainelPistas::pintarLegenda(QPainter &p) const {
+QPixmap PainelPistas::pintarLegenda() const {
   const int altura = alturaLegenda();
-  const QRect faixa(0, height() - altura, width(), altura);
-  p.fillRect(faixa, corNomes);
+  QPixmap imagem(width(), altura);
+  imagem.fill(corNomes);
+  QPainter p(&imagem);
+  const QRect faixa = imagem.rect();
   p.setFont(fonteJanela(std::clamp(altura * 45 / 100, 11, 18)));
   const QFontMetrics medidas(p.font());
   const ClasseGolpe ordem[] = {ClasseGolpe::adiantado, ClasseGolpe::noTempo, ClasseGolpe::atrasado,
@@ -324,4 +382,5 @@ void PainelPistas::pintarLegenda(QPainter &p) const {
     p.drawText(faixa.adjusted(static_cast<int>(x), 0, -12, 0), Qt::AlignVCenter | Qt::AlignRight,
                medidas.elidedText(dica, Qt::ElideRight, faixa.width() - static_cast<int>(x) - 12));
   }
+  return imagem;
 }

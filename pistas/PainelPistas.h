@@ -3,7 +3,7 @@
 // right; bar numbers above, the hits' legend below.
 #pragma once
 
-#include <QStaticText>
+#include <QPixmap>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -30,8 +30,11 @@ class PainelPistas : public QWidget {
   int64_t fimEm(int64_t vistaNs) const;
   // Nanoseconds per pixel of the timeline.
   double nsPorPixel() const;
-  // Shows quadro with the "now" line at vistaNs; parado adds the hint on looking back.
+  // Takes quadro with the "now" line at vistaNs for the next paint; parado adds the hint on
+  // looking back.
   void mostrar(QuadroPistas quadro, int64_t vistaNs, bool parado);
+  // Paints the timeline now, with the frame last taken.
+  void pintarLinhaTempo();
   const QuadroPistas &getQuadro() const { return quadro; }
   const std::vector<Pista> &getPistas() const { return pistas; }
   // The x of a moment, and the band of a lane (its index in getPistas), in pixels.
@@ -50,7 +53,8 @@ class PainelPistas : public QWidget {
   void pintarNota(QPainter &p, const QuadroPistas::Nota &nota, const QRect &faixa) const;
   static void desenharGolpe(QPainter &p, ClasseGolpe classe, QPointF centro, double raio);
   void pintarGolpe(QPainter &p, const QuadroPistas::Golpe &golpe, const QRect &faixa) const;
-  void pintarLegenda(QPainter &p) const;
+  QPixmap pintarNomes() const;
+  QPixmap pintarLegenda() const;
 
   std::vector<Pista> pistas;
   std::array<QString, numPistas> nomes;
@@ -61,4 +65,8 @@ class PainelPistas : public QWidget {
   QuadroPistas quadro;
   int64_t vista = 0;
   bool parado = true;
+  // The names column and the legend, painted again when their size or texts change.
+  QPixmap imagemNomes;
+  QPixmap imagemLegenda;
+  bool legendaParada = true;
 };

@@ -33,6 +33,8 @@ constexpr int intervaloParadoMs = 100;
 // A notch of the wheel or a press of an arrow key.
 constexpr int64_t passoNs = 500'000'000;
 constexpr int64_t minutoNs = 60'000'000'000;
+// A frame that took longer was held up by something else; it does not move the estimate.
+constexpr int64_t duracaoQuadroMaximaNs = 20'000'000;
 
 }  // namespace
 
@@ -114,8 +116,10 @@ void TformPistas::novaPartitura() {
 
 void TformPistas::atualizar() {
   const EstadoTransporte estado = transporte();
+  const int64_t inicio = relogio();
   if (estado.tocando) {
-    vista = relogio() + adiantamentoNs;
+    // The frame is seen once painted: it shows that moment.
+    vista = inicio + adiantamentoNs + duracaoQuadroNs;
     parado = false;
     deslocamento = 0;
   } else {
@@ -129,6 +133,11 @@ void TformPistas::atualizar() {
   painel->mostrar(linha.quadro(painel->inicioEm(vista), painel->fimEm(vista), estado,
                                estado.tocando ? vista : paradoEm),
                   vista, parado);
+  // Painted now, so that the frame shows the moment it was made for.
+  painel->pintarLinhaTempo();
+  if (estado.tocando)
+    duracaoQuadroNs =
+        std::min((duracaoQuadroNs * 7 + (relogio() - inicio)) / 8, duracaoQuadroMaximaNs);
 }
 
 void TformPistas::rolar(int64_t ns) {

@@ -73,6 +73,8 @@ class TformPistas : public QWidget {
   QPushButton *btnTelaCheia;
   QTimer *timerQuadros;
   int64_t adiantamentoNs = 0;
+  // How long a frame takes to paint while the song plays, a running mean.
+  int64_t duracaoQuadroNs = 0;
   int64_t vista = 0;
   // At rest: the moment the view stopped at, and how far it was moved from there.
   bool parado = true;

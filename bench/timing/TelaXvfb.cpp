@@ -8,8 +8,8 @@
 
 namespace bench {
 
-TelaXvfb::TelaXvfb() {
-  xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+TelaXvfb::TelaXvfb(const QString &tela) {
+  xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", tela, "-nolisten", "tcp"});
   if (!xvfb.waitForStarted(5000)) return;
   QByteArray saida;
   const auto prazo = std::chrono::steady_clock::now() + std::chrono::seconds(15);

@@ -14,7 +14,8 @@ namespace bench {
 // stays empty when it does not start. Ended with the object.
 class TelaXvfb {
  public:
-  TelaXvfb();
+  // tela: the screen's size and depth, as Xvfb takes it.
+  explicit TelaXvfb(const QString &tela = QStringLiteral("1280x1024x24"));
   ~TelaXvfb();
   TelaXvfb(const TelaXvfb &) = delete;
   TelaXvfb &operator=(const TelaXvfb &) = delete;
