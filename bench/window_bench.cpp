@@ -5,7 +5,7 @@
 // end of the kit panel's next paint; and how late each beat was handled.
 //
 //   window_bench [--device N] [--busy MS] [--stall MS] [--seconds S] [--log FILE]
-//                [--judge-log FILE] [--lanes] FILE
+//                [--judge-log FILE] [--lanes] [--loop] FILE
 //
 // --device N   the output device (default: the first built-in synthesizer listed)
 // --busy MS    also keeps the window's thread busy MS milliseconds of every 16, as a slower
@@ -21,8 +21,8 @@
 //              the offset in ms (hit minus note, 0 for extra and missed) and the song's tick,
 //              as "late +37.125 416", so that a bench pressing keys at known offsets can read
 //              what the window made of them
-// --lanes      also opens the drum lane view at 1920 x 1080 (with --seconds, looping the song's
-//              first eight bars until they end it) and measures the view: the interval
+// --loop       loops the song's first eight bars, so that it plays until --seconds ends it
+// --lanes      also opens the drum lane view at 1920 x 1080 and measures it: the interval
 //              between its frames, where its "now" line stood against the moment each frame
 //              was painted, and the time the window's thread spent drawing it
 //
@@ -141,6 +141,7 @@ class MedidorPistas : public QObject {
     if (evento->type() != QEvent::Paint || dentro) return false;
     dentro = true;
     const int64_t cpu = cpuDaThreadNs();
+    const int64_t comeco = agoraNs();
     objeto->event(evento);
     const int64_t fim = agoraNs();
     dentro = false;
@@ -149,6 +150,7 @@ class MedidorPistas : public QObject {
       return true;
     }
     cpuPintura += cpuDaThreadNs() - cpu;
+    duracoes.push_back(fim - comeco);
     if (ultimo != 0) intervalos.push_back(fim - ultimo);
     ultimo = fim;
     agoraMenosPintura.push_back(pistas.getVista() - fim);
@@ -161,6 +163,7 @@ class MedidorPistas : public QObject {
   int64_t cpuPintura = 0;
   std::vector<int64_t> intervalos;
   std::vector<int64_t> agoraMenosPintura;
+  std::vector<int64_t> duracoes;
 };
 
 void imprimir(const char *nome, std::vector<int64_t> valores) {
@@ -191,7 +194,7 @@ void ocuparACada(QTimer &relogio, int milissegundos, int intervalo) {
 int uso() {
   std::fprintf(stderr,
                "usage: window_bench [--device N] [--busy MS] [--stall MS] [--seconds S] "
-               "[--log FILE] [--judge-log FILE] [--lanes] FILE\n");
+               "[--log FILE] [--judge-log FILE] [--lanes] [--loop] FILE\n");
   return 2;
 }
 
@@ -211,9 +214,10 @@ int main(int argc, char **argv) {
   QString registro;
   QString registroJulgamentos;
   bool pistas = false;
+  bool repetir = false;
   while (args.size() > 1 && args[0].startsWith(QLatin1String("--"))) {
-    if (args[0] == QLatin1String("--lanes")) {
-      pistas = true;
+    if (args[0] == QLatin1String("--lanes") || args[0] == QLatin1String("--loop")) {
+      (args[0] == QLatin1String("--lanes") ? pistas : repetir) = true;
       args = args.mid(1);
       continue;
     }
@@ -301,7 +305,7 @@ int main(int argc, char **argv) {
       inicioNs = agoraNs();
       cpuThreadInicio = cpuDaThreadNs();
       cpuProcessoInicio = cpuDoProcessoNs();
-      if (pistas && segundos > 0) Sequenciador::instancia().definirLoopCompassos(8);
+      if (repetir) Sequenciador::instancia().definirLoopCompassos(8);
     }
     if (janela.getEstado() == EstadoPlayer::Tocando) tocou = true;
     if (tocou && janela.getEstado() == EstadoPlayer::Parado) QCoreApplication::exit(0);
@@ -359,6 +363,7 @@ int main(int argc, char **argv) {
     std::printf("lane view: panel %dx%d, %zu frames while playing\n", tamanho.width(),
                 tamanho.height(), medidorPistas.intervalos.size() + 1);
     imprimir("lane frame interval", medidorPistas.intervalos);
+    imprimir("lane paint event, wall time", medidorPistas.duracoes);
     // Positive: the line shows a moment after the frame appears.
     imprimir("lane now line - end of its paint", medidorPistas.agoraMenosPintura);
     std::vector<int64_t> absolutos;

@@ -49,7 +49,7 @@ Rodada tocar(const TelaXvfb &x, int dispositivoN, int segundos, bool pistas) {
   janela.setProcessEnvironment(x.ambiente());
   janela.setStandardErrorFile(QProcess::nullDevice());
   QStringList argumentos{"--device", QString::number(dispositivoN), "--seconds",
-                         QString::number(segundos)};
+                         QString::number(segundos), "--loop"};
   if (pistas) argumentos << "--lanes";
   argumentos << QStringLiteral(KOVRINTA_PROGRAM_DIR "/ritmos/drum-and-bass-174.mid");
   const double xAntes = cpuDe(x.xvfb.processId());
