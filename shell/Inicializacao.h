@@ -19,6 +19,6 @@ bool isResolucaoAceita(double ppp);
 // for at least a second, the main window, the setup dialog and the wizard), runs the message
 // loop until the main window closes, and answers how the program ends. A refused start-up
 // shows its message and creates no window. arquivo, when not empty, is opened in the main
-// window as soon as it is shown; comPistas opens the lane view with it. An error escaping all this is shown by the last-resort
-// report. Needs the QApplication; user-interface thread.
+// window as soon as it is shown; comPistas opens the lane view with it. An error escaping all this
+// is shown by the last-resort report. Needs the QApplication; user-interface thread.
 SaidaPrograma executarKovrinta(const QString &arquivo, bool comPistas = false);

@@ -18,10 +18,11 @@
 namespace {
 
 void uso(std::FILE *saida) {
-  std::fprintf(saida,
-               "usage: kovrinta [--lanes] [FILE]  start Kovrinta; FILE, a MIDI file, opens and plays;\n"
-               "                                  --lanes opens the drum lane view\n"
-               "       kovrinta --version         print the version\n");
+  std::fprintf(
+      saida,
+      "usage: kovrinta [--lanes] [FILE]  start Kovrinta; FILE, a MIDI file, opens and plays;\n"
+      "                                  --lanes opens the drum lane view\n"
+      "       kovrinta --version         print the version\n");
 }
 
 }  // namespace
