@@ -1,7 +1,6 @@
 #include "pistas/PainelPistas.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <algorithm>
 #include <cmath>
 

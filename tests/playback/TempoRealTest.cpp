@@ -376,27 +376,40 @@ TEST_F(TempoRealJack, NothingHandedAheadSoundsAfterStopPauseOrSeek) {
 }
 
 // A pause drops the notes handed ahead, and resuming plays them: across three pauses every
-// note is heard once, none skipped, none twice.
+// note is heard once, none skipped, none twice. A late server cycle moves the port's frames
+// against the clock that tells the sequencer what has been heard: a run that fails while the
+// server ran late is played again, up to four times.
 TEST_F(TempoRealJack, AfterAPauseTheFirstNoteNotYetHeardPlays) {
   notasNumeradas(4, 4 * 120);
-  const std::size_t antes = captura.receivedWithFrames().size();
-  seq.tocar();
-  for (int posicao : {40, 120, 200}) {
-    ASSERT_TRUE(waitFor([&] { return seq.getPosicao() >= posicao; }));
-    seq.pausar(true);
+  std::string falha;
+  bool atrasou = false;
+  for (int tentativa = 1; tentativa <= 4; ++tentativa) {
+    const uint64_t xruns = captura.xruns();
+    const std::size_t antes = captura.receivedWithFrames().size();
+    seq.parar();
+    seq.tocar();
+    for (int posicao : {40, 120, 200}) {
+      ASSERT_TRUE(waitFor([&] { return seq.getPosicao() >= posicao; }));
+      seq.pausar(true);
+      saida.silenciar();
+      waitFor([] { return false; }, 100ms);
+      seq.pausar(false);
+    }
+    ASSERT_TRUE(waitFor([&] { return seq.getPosicao() >= 280; }));
+    seq.parar();
     saida.silenciar();
     waitFor([] { return false; }, 100ms);
-    seq.pausar(false);
+    const auto notas = notasRecebidas(captura, antes);
+    falha = notas.size() < 60 ? std::to_string(notas.size()) + " notes arrived" : "";
+    for (std::size_t i = 0; i < notas.size() && falha.empty(); ++i)
+      if (notas[i].bytes[2] != i + 1)
+        falha = "the note of tick " + std::to_string(4 * i) + " was skipped or doubled";
+    atrasou = captura.xruns() != xruns;
+    if (falha.empty() || !atrasou) break;
+    std::printf("run %d spoilt by a late server cycle: %s\n", tentativa, falha.c_str());
   }
-  ASSERT_TRUE(waitFor([&] { return seq.getPosicao() >= 280; }));
-  seq.parar();
-  saida.silenciar();
-  waitFor([] { return false; }, 100ms);
-  const auto notas = notasRecebidas(captura, antes);
-  ASSERT_GE(notas.size(), 60u);
-  for (std::size_t i = 0; i < notas.size(); ++i)
-    ASSERT_EQ(notas[i].bytes[2], i + 1)
-        << "the note of tick " << 4 * i << " was skipped or doubled";
+  if (!falha.empty() && atrasou) GTEST_SKIP() << "the server ran late in every run: " << falha;
+  EXPECT_EQ(falha, "");
 }
 
 TEST_F(TempoRealJack, ALoopWrapPlaysNothingPastItsEnd) {
