@@ -19,6 +19,7 @@
 #include "config/ArquivoConfiguracao.h"
 #include "config/GerenciadorIdiomas.h"
 #include "entrada/KitEletronico.h"
+#include "julgamento/SessaoJulgamento.h"
 #include "julgamento/TformCalibracao.h"
 #include "midi/SaidaMIDI.h"
 #include "pistas/LinhaTempoPistas.h"
@@ -159,6 +160,11 @@ TFormPrincipal::~TFormPrincipal() {
   if (AcessoGui::instancia().getVisor() == this) AcessoGui::instancia().setVisor(nullptr);
   if (FormPrincipal == this) FormPrincipal = nullptr;
   if (kitEletronico) kitEletronico->aoGolpe = nullptr;
+  // The lane view and the session's reports to it go before the model they use.
+  sessaoJulgamento->aoSoarTick = nullptr;
+  sessaoJulgamento->aoSoarContagem = nullptr;
+  sessaoJulgamento->aoCalar = nullptr;
+  delete frmPistas;
 }
 
 void TFormPrincipal::criarControles() {
