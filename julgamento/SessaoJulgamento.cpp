@@ -35,7 +35,8 @@ SessaoJulgamento::SessaoJulgamento(Sequenciador &sequenciador,
     if (aoSoarTick) aoSoarTick(tick, somDe(devido));
   };
   ouvintes.contagem = [this](int restante, const LugarCompasso &lugar, int64_t devido) {
-    if (!tocando) atrasoNs = atrasoSaida();
+    // Read once a bar of the count-in, not on each of its ticks.
+    if (!tocando && restante % lugar.ticksPorCompasso() == 0) atrasoNs = atrasoSaida();
     if (aoSoarContagem) aoSoarContagem(restante, lugar, somDe(devido));
   };
   ouvintes.voltaLoop = [this](int64_t devido) { juiz.fimDoPasse(somDe(devido)); };
