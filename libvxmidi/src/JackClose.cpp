@@ -27,18 +27,26 @@ struct Fechamento {
 bool closeJackClient(jack_client_t *client) {
   if (!client) return true;
   auto fechamento = std::make_shared<Fechamento>();
-  std::thread([client, fechamento] {
+  std::thread fechador([client, fechamento] {
     jack_client_close(client);
     {
       std::lock_guard guard(fechamento->lock);
       fechamento->terminou = true;
     }
     fechamento->feito.notify_all();
-  }).detach();
-  if (servidorTravado.load(std::memory_order_acquire)) return false;
-  std::unique_lock guard(fechamento->lock);
-  if (fechamento->feito.wait_for(guard, jackCloseDeadline, [&] { return fechamento->terminou; }))
-    return true;
+  });
+  if (!servidorTravado.load(std::memory_order_acquire)) {
+    std::unique_lock guard(fechamento->lock);
+    if (fechamento->feito.wait_for(guard, jackCloseDeadline,
+                                   [&] { return fechamento->terminou; })) {
+      guard.unlock();
+      // The thread still runs this library's code after its notice (its own teardown): it
+      // must end before the program may unload the library.
+      fechador.join();
+      return true;
+    }
+  }
+  fechador.detach();
   // The hung client's threads, and the one closing it, may still run this library's code
   // after the program unloads it: it stays mapped to the end of the process.
   Dl_info biblioteca{};

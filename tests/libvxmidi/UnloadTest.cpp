@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "JackServer.h"
+
 namespace {
 
 bool mapped(const std::string &file) {
@@ -32,6 +34,22 @@ TEST(Unload, JackGetsItsOwnMessagesBackWhenTheLibraryIsUnloaded) {
       "unload-test", static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status,
       "kovrinta-no-such-server");
   EXPECT_EQ(client, nullptr);
+}
+
+// Listing the devices opens a JACK client and closes it on a thread of its own; the program
+// may unload the library as soon as the list is back, while that thread is still ending.
+TEST(Unload, TheLibraryGoesRightAfterAListThatClosedAJackClient) {
+  kovrinta::test::JackServer server;
+  KOVRINTA_REQUIRE_JACK(server);
+  for (int i = 0; i < 60; ++i) {
+    void *library = dlopen(VXMIDI_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto count = reinterpret_cast<uint32_t (*)()>(dlsym(library, "GetNumOutDevices"));
+    ASSERT_NE(count, nullptr);
+    ASSERT_GT(count(), 0u);
+    dlclose(library);
+    ASSERT_FALSE(mapped(VXMIDI_LIBRARY_FILE)) << "the library stayed loaded";
+  }
 }
 
 }  // namespace
