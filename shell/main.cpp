@@ -20,9 +20,14 @@ namespace {
 void uso(std::FILE *saida) {
   std::fprintf(
       saida,
-      "usage: kovrinta [--lanes] [FILE]  start Kovrinta; FILE, a MIDI file, opens and plays;\n"
-      "                                  --lanes opens the drum lane view\n"
-      "       kovrinta --version         print the version\n");
+      "usage: kovrinta [--lanes] [--zoom PERCENT] [FILE]\n"
+      "                                  start Kovrinta; FILE, a MIDI file, opens and plays;\n"
+      "                                  --lanes opens the drum lane view; --zoom shows the\n"
+      "                                  window at 100, 150 or 200 %% for this run (without\n"
+      "                                  it: the zoom chosen in the Setup window, or one that\n"
+      "                                  fits the screen's size)\n"
+      "       kovrinta --version         print the version\n"
+      "       kovrinta --help, -h        print this help\n");
 }
 
 }  // namespace
