@@ -2,6 +2,7 @@
 #include <QFileInfo>
 #include <QString>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 
 #include "TVxMidi.h"
@@ -10,6 +11,14 @@
 #include "TVxMidiTrack.h"
 
 namespace {
+
+const char *const usage =
+    "usage: vxmidi-dump FILE        print the records the MIDI library reads from the Standard\n"
+    "                               MIDI File FILE, track by track: a line smf tracks=\n"
+    "                               resolution= (ticks per quarter note), then for each track\n"
+    "                               a line track T events= and a line per record: TIME STATUS\n"
+    "                               DATA1 DATA2 DATA3, in decimal\n"
+    "       vxmidi-dump --help, -h  print this help\n";
 
 QString whyUnreadable(const QString &file) {
   const QFileInfo info(file);
@@ -22,8 +31,12 @@ QString whyUnreadable(const QString &file) {
 }  // namespace
 
 int main(int argc, char **argv) {
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(usage, stdout);
+    return 0;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: vxmidi-dump FILE\n");
+    std::fputs(usage, stderr);
     return 2;
   }
   const QString file = QString::fromLocal8Bit(argv[1]);

@@ -21,8 +21,10 @@ ArquivoConfiguracao::Local localDoPlayer() {
   return local;
 }
 
-int uso() {
-  std::fprintf(stderr,
+// The usage: on the standard output when asked for, on the standard error after a command line
+// that is not understood.
+void imprimirUso(std::FILE *saida) {
+  std::fprintf(saida,
                "usage: kovrinta-song FILE          print the song built from FILE\n"
                "       kovrinta-song --devices     list the output devices\n"
                "       kovrinta-song --play N FILE [--busy-ui] [--stall-ui MS] [--log FILE]\n"
@@ -60,7 +62,12 @@ int uso() {
                "                                   and stores the latency in the player's\n"
                "                                   settings\n"
                "       --config FOLDER             the player's settings are read from and\n"
-               "                                   stored in FOLDER/kovrinta.ini\n");
+               "                                   stored in FOLDER/kovrinta.ini\n"
+               "       kovrinta-song --help, -h    print this help\n");
+}
+
+int uso() {
+  imprimirUso(stderr);
   return 2;
 }
 
@@ -97,6 +104,10 @@ void imprimirMusica() {
 int main(int argc, char **argv) {
   QCoreApplication app(argc, argv);
   const QStringList args = app.arguments().mid(1);
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    imprimirUso(stdout);
+    return 0;
+  }
   try {
     if (args.size() == 1 && args[0] == "--devices") {
       SaidaMIDI::setDispositivoInicial(-1);
