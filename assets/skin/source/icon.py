@@ -1,6 +1,7 @@
 """The application icon: a wine-red snare drum with two crossed sticks on a navy tile lit
 from behind in the stage's blue. Drawn on a 256-unit canvas; the scalable icon is that
-canvas, and the 48-pixel picture the same drawing at 48 pixels.
+canvas, and the pictures of the desktop's smaller icon sizes (16 to 128 pixels) the same
+drawing at those sizes.
 
 Shapes are few and bold so that the drum still reads at 16 pixels: the head is a large
 light ellipse, the shell a band of strong red, the sticks thick and pale against the navy.
@@ -57,9 +58,14 @@ def icon_body(d):
     return out
 
 
+# The sizes of the desktop's icon theme that get a picture of their own besides the 256-pixel
+# one: 48 is also compiled into the program.
+SIZES = (16, 24, 32, 48, 64, 128)
+
+
 def pictures():
     out = []
-    for name, size in (("kovrinta", S), ("kovrinta-48", 48)):
+    for name, size in [("kovrinta", S)] + [(f"kovrinta-{n}", n) for n in SIZES]:
         d = Drawing(name, size, size, "Kovrinta's application icon.", view=(S, S))
         out.append(d.add(icon_body(d)))
     return out
