@@ -23,6 +23,8 @@ packages=(
   clang libclang-rt-14-dev llvm
   # independent MIDI file reader the tests compare with
   python3-mido
+  # packaging checks: the AppStream metadata, the desktop entry and the manual pages
+  appstream desktop-file-utils groff-base man-db
 )
 
 if [ "${1:-}" = "--bench" ]; then

@@ -20,12 +20,14 @@ for arquivo in lib/kovrinta/kovrinta lib/kovrinta/libVxMidi.so lib/kovrinta/kovr
     lib/kovrinta/en.idm lib/kovrinta/en.dat lib/kovrinta/pt-BR.idm lib/kovrinta/pt-BR.dat \
     lib/kovrinta/es.idm lib/kovrinta/es.dat lib/kovrinta/ritmos/rock-110.mid \
     lib/kovrinta/kovrinta-instalado.txt \
-    share/applications/kovrinta.desktop share/icons/hicolor/scalable/apps/kovrinta.svg \
+    share/applications/io.github.kovrinta.Kovrinta.desktop \
+    share/icons/hicolor/scalable/apps/kovrinta.svg \
     share/icons/hicolor/48x48/apps/kovrinta.png share/icons/hicolor/256x256/apps/kovrinta.png; do
   [ -e "$prefixo/$arquivo" ] || falhar "$arquivo was not installed"
 done
 [ -L "$prefixo/bin/kovrinta" ] || falhar "bin/kovrinta is no link"
-grep -qx 'MimeType=audio/midi;audio/x-midi;' "$prefixo/share/applications/kovrinta.desktop" ||
+grep -qx 'MimeType=audio/midi;audio/x-midi;' \
+    "$prefixo/share/applications/io.github.kovrinta.Kovrinta.desktop" ||
   falhar "the desktop entry does not open MIDI files"
 "$prefixo/bin/kovrinta" --version | grep -q '^kovrinta ' || falhar "bin/kovrinta does not start"
 
