@@ -2,7 +2,8 @@
 # Installs every Debian package that building, running and testing Kovrinta needs.
 # Idempotent: packages already present are left alone, and apt is not touched at all
 # when nothing is missing. Runs as root or through sudo.
-#   --bench  also what the timing benchmarks compare with (FluidSynth's own file player)
+#   --bench    also what the timing benchmarks compare with (FluidSynth's own file player)
+#   --package  also what tools/package.sh holds the Debian package to (lintian)
 set -euo pipefail
 
 packages=(
@@ -27,9 +28,13 @@ packages=(
   appstream desktop-file-utils groff-base man-db
 )
 
-if [ "${1:-}" = "--bench" ]; then
-  packages+=(fluidsynth)
-fi
+for option in "$@"; do
+  case "$option" in
+    --bench) packages+=(fluidsynth) ;;
+    --package) packages+=(lintian) ;;
+    *) echo "install-deps: unknown option $option" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
