@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QTimer>
@@ -130,6 +131,10 @@ TFormSetup::TFormSetup(QWidget *parent)
 
   // A click on a device switches to it at once; choosing with the keys takes effect on OK.
   connect(ListBoxDrivers, &QListWidget::itemClicked, this, &TFormSetup::ListBoxDriversClick);
+  // A device chosen with the arrow keys switches as a click does.
+  connect(ListBoxDrivers, &QListWidget::currentRowChanged, this, [this] {
+    if (!selecionandoDriver) aplicarDriver();
+  });
   connect(btnOK, &QPushButton::clicked, this, &TFormSetup::btnOKClick);
   connect(btnCancel, &QPushButton::clicked, this, &TFormSetup::btnCancelClick);
   connect(btnAssistenteDriver, &QPushButton::clicked, this, &TFormSetup::btnAssistenteDriverClick);
@@ -160,6 +165,7 @@ void TFormSetup::showEvent(QShowEvent *evento) {
 }
 
 void TFormSetup::selecionarDriver(int indice) {
+  const QScopedValueRollback guarda(selecionandoDriver, true);
   if (indice >= 0 && indice < ListBoxDrivers->count()) {
     ListBoxDrivers->setCurrentRow(indice, QItemSelectionModel::ClearAndSelect);
   } else {

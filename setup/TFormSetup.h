@@ -93,6 +93,8 @@ class TFormSetup : public QDialog {
   PaginaEntrada *TabEntrada;
 
   bool tratarCliques = false;
+  // While the program itself selects a device, the list's change applies nothing.
+  bool selecionandoDriver = false;
   // Why the device list is empty when the MIDI library could not be loaded.
   QString erroLista;
   Mensageiro mensageiro;

@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -185,6 +186,11 @@ void TformAssistenteConfiguracaoDriver::showEvent(QShowEvent *evento) {
   indiceDriver = 0;
   resultado = 0;
   mostrarPasso();
+}
+
+void TformAssistenteConfiguracaoDriver::keyPressEvent(QKeyEvent *evento) {
+  if (evento->key() == Qt::Key_Escape && evento->modifiers() == Qt::NoModifier) resultado = -1;
+  QDialog::keyPressEvent(evento);
 }
 
 // FormClose: a scale still sounding is stopped, and the next run starts from the designed

@@ -61,6 +61,8 @@ class TformAssistenteConfiguracaoDriver : public QDialog {
  protected:
   // FormShow: every run starts at the first device.
   void showEvent(QShowEvent *evento) override;
+  // Escape cancels: the caller keeps the device it had.
+  void keyPressEvent(QKeyEvent *evento) override;
 
  private:
   void mostrarPasso();

@@ -242,6 +242,37 @@ TEST_F(Setup, AWizardCancelledLeavesTheListAndTheStoredDeviceAndPlaysOnIt) {
   EXPECT_EQ(SaidaMIDI::instancia().getSaida().DeviceId(), 0);
 }
 
+// Escape leaves the wizard as Cancel does, on any of its pages.
+TEST_F(Setup, EscapeInTheWizardKeepsTheStoredDevice) {
+  ArquivoConfiguracao::instancia().setDriver(2);
+  TformAssistenteConfiguracaoDriver assistente;
+  formAssistenteConfiguracaoDriver = &assistente;
+  OperadorDialogo operador(assistente, [&] { QTest::keyClick(&assistente, Qt::Key_Escape); });
+  int depois = -2;
+  executar([&] {
+    ASSERT_TRUE(clicar(dialogo->getBtnAssistenteDriver()));
+    depois = selecionado();
+    dialogo->reject();
+  });
+  EXPECT_TRUE(operador.agiu());
+  EXPECT_EQ(depois, 2);
+  EXPECT_EQ(ArquivoConfiguracao::instancia().getDriver(), 2);
+  EXPECT_EQ(SaidaMIDI::instancia().getSaida().DeviceId(), 2);
+}
+
+TEST_F(Setup, AnArrowKeyInTheListSwitchesTheDeviceAsAClickDoes) {
+  ArquivoConfiguracao::instancia().setDriver(0);
+  executar([&] {
+    QListWidget *lista = dialogo->getListBoxDrivers();
+    lista->setFocus();
+    QTest::keyClick(lista, Qt::Key_Down);
+    EXPECT_EQ(SaidaMIDI::instancia().getSaida().DeviceId(), 1) << "before OK";
+    dialogo->reject();
+  });
+  EXPECT_EQ(ArquivoConfiguracao::instancia().getDriver(), 1);
+  EXPECT_TRUE(mensagens.empty());
+}
+
 TEST_F(Setup, TrackBoxesStartDisabledWithTheirLanguageTexts) {
   for (int i = 0; i < TFormSetup::numCaixas; ++i) {
     const QCheckBox &caixa = dialogo->getCaixa(i);
