@@ -33,7 +33,8 @@ void apagarKit() {
 
 // The configured device, or the wizard's choice when none is stored yet (its -1, a
 // cancelled test, becomes device 0). A device that does not open is reported with the
-// library's reason, and the stored volume is then not applied.
+// library's reason; the stored volume is applied all the same, so that the slider shows it
+// and the next device opened plays at it.
 void TFormPrincipal::prepararSaida() {
   ArquivoConfiguracao &configuracao = ArquivoConfiguracao::instancia();
   SaidaMIDI &saida = SaidaMIDI::instancia();
@@ -52,7 +53,6 @@ void TFormPrincipal::prepararSaida() {
       mensagem.replace(QLatin1String("%1"),
                        indice < nomes.size() ? nomes.at(indice) : QString::number(indice));
       avisar(mensagem + QStringLiteral("\n\n") + saida.getMotivoFalha());
-      return;
     }
   } catch (const std::exception &e) {
     avisarFalhaMidi(QString::fromUtf8(e.what()));

@@ -276,8 +276,10 @@ TEST_F(Moldura, ADeviceThatDoesNotOpenIsReportedWithTheLibrarysReason) {
             "Choose another device in the Setup window. The MIDI library says:\n\n" +
                 std::string(VxOpenFailureText(VX_OPEN_NO_AUDIO)));
   EXPECT_EQ(titulos[0], "Kovrinta");
-  // The stored volume is not applied, and the window stays usable.
-  EXPECT_EQ(controle<QSlider>("tkbVol")->value(), 0);
+  // The stored volume is applied all the same (the slider stands at it), and the window
+  // stays usable.
+  EXPECT_EQ(SaidaMIDI::instancia().getVolumeGeral(), 30);
+  EXPECT_EQ(controle<QSlider>("tkbVol")->value(), 70);
   EXPECT_EQ(ArquivoConfiguracao::instancia().getDriver(), 2);
   fake->setOpenResult(100);
   janela->abrirMusica(musica(seminimas(4)));
