@@ -91,10 +91,13 @@ void TFormPrincipal::criarDialogos() {
   setPastaPrograma(pastaPrograma);
 }
 
+// The rhythm folder lies in the program's folder where the language says; a language file
+// written on Windows may separate its folders with backslashes, as for the documents.
 void TFormPrincipal::setPastaPrograma(const QString &pasta) {
   pastaPrograma = pasta;
-  if (pastaUltimoRitmo.isEmpty())
-    dlgRitmos->setDirectory(QDir(pastaPrograma).filePath(texto("dlgRitmos")));
+  QString ritmos = texto("dlgRitmos");
+  ritmos.replace(u'\\', u'/');
+  if (pastaUltimoRitmo.isEmpty()) dlgRitmos->setDirectory(QDir(pastaPrograma).filePath(ritmos));
 }
 
 // The open dialog starts in the folder of the last song opened, however it was opened.
@@ -189,7 +192,7 @@ bool TFormPrincipal::abrirMusica(const QString &arquivo) {
   if (FormSetup) {
     const QString semTrilha =
         idioma.getTexto(QStringLiteral("frmSetup"), QStringLiteral("CheckBoxText"));
-    for (int i = std::max(numTrilhas, 1); i < trilhasComChave; ++i) {
+    for (int i = numTrilhas; i < trilhasComChave; ++i) {
       QCheckBox &caixa = FormSetup->getCaixa(i);
       caixa.setEnabled(false);
       caixa.setText(semTrilha);

@@ -192,6 +192,15 @@ TEST_F(Musica, ThreeTracksNameTheirBoxesAndTheOtherBoxesAreSetAside) {
   tocandoDoInicio();
 }
 
+TEST_F(Musica, ASongOfNoTrackSetsAsideEveryBoxTheSongBeforeItUsed) {
+  ASSERT_TRUE(abrir({melodia("Bass", 0)}));
+  ASSERT_TRUE(caixa(0).habilitada);
+  ASSERT_TRUE(abrir({}));
+  const QString semTrilha = GerenciadorIdiomas::instancia().getTexto("frmSetup", "CheckBoxText");
+  EXPECT_EQ(caixa(0).legenda, semTrilha);
+  EXPECT_FALSE(caixa(0).habilitada);
+}
+
 TEST_F(Musica, TwentyTracksFillTheSixteenBoxesAndTheLastFourDriveNothing) {
   std::vector<Bytes> trilhas;
   for (int i = 0; i < 20; ++i)
@@ -385,6 +394,29 @@ TEST_F(Dialogos, TheOpenDialogListsMidiFilesInAnyLetterCaseAndOpensThePick) {
   EXPECT_EQ(janela->getEstado(), Estado::Tocando);
   EXPECT_EQ(posicaoSequenciador(), 10);
   EXPECT_EQ(calls().find("ResetMidiOut"), std::string::npos);
+}
+
+TEST_F(Dialogos, ARhythmFolderTheLanguageWritesWithBackslashesIsFound) {
+  const QString idiomas = subpasta("languages");
+  const QDir programa(QStringLiteral(KOVRINTA_PROGRAM_DIR));
+  ASSERT_TRUE(QFile::copy(programa.filePath("en.dat"), QDir(idiomas).filePath("en.dat")));
+  QFile origem(programa.filePath("en.idm"));
+  ASSERT_TRUE(origem.open(QIODevice::ReadOnly));
+  QByteArray idm = origem.readAll();
+  ASSERT_TRUE(idm.contains("dlgRitmos=ritmos"));
+  idm.replace("dlgRitmos=ritmos", "dlgRitmos=grooves\\rock");
+  QFile copia(QDir(idiomas).filePath("en.idm"));
+  ASSERT_TRUE(copia.open(QIODevice::WriteOnly));
+  copia.write(idm);
+  copia.close();
+  GerenciadorIdiomas::reiniciarParaTestes();
+  GerenciadorIdiomas::configurarParaTestes(idiomas);
+  ASSERT_NE(GerenciadorIdiomas::instancia().selecionarIdioma("English"), nullptr);
+
+  const QString ritmos = subpasta("program/grooves/rock");
+  janela->setPastaPrograma(subpasta("program"));
+  EXPECT_EQ(QDir(janela->getDlgRitmos()->directory()).canonicalPath(),
+            QDir(ritmos).canonicalPath());
 }
 
 TEST_F(Dialogos, TheRhythmDialogStartsInTheRhythmFolderAndTheOpenDialogWhereTheLastSongWas) {
