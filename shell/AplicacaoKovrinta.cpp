@@ -39,7 +39,7 @@ void AplicacaoKovrinta::mostrarErro(std::exception_ptr erro) {
     std::fprintf(stderr, "kovrinta: %s\n", qPrintable(texto));
     if (mostrando || !mensageiro) return;
     mostrando = true;
-    mensageiro(texto, applicationDisplayName());
+    mensageiro(texto, tituloMensagens);
     mostrando = false;
   } catch (...) {
     mostrando = false;

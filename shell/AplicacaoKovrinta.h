@@ -27,11 +27,14 @@ class AplicacaoKovrinta : public QApplication {
   // Where the message goes (a message box with the application's title as caption); tests
   // record it instead.
   void setMensageiro(Mensageiro outro) { mensageiro = std::move(outro); }
+  // The caption of those messages: the program's title in the user's language.
+  void setTituloMensagens(const QString &titulo) { tituloMensagens = titulo; }
 
  private:
   void mostrarErro(std::exception_ptr erro);
 
   Mensageiro mensageiro;
+  QString tituloMensagens = QStringLiteral("Kovrinta");
   // While one error is shown, further ones go to the standard error only, so that a timer
   // that fails on every tick cannot pile up message boxes.
   bool mostrando = false;

@@ -1,7 +1,6 @@
 #include "shell/Inicializacao.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QScreen>
 #include <cmath>
 #include <cstdio>
@@ -14,24 +13,17 @@
 #include "midi/SaidaMIDI.h"
 #include "setup/TFormSetup.h"
 #include "setup/TformAssistenteConfiguracaoDriver.h"
+#include "shell/AplicacaoKovrinta.h"
 #include "shell/RelatorioErro.h"
 #include "shell/TformSplash.h"
 #include "ui/TFormPrincipal.h"
 
 namespace {
 
-constexpr qint64 milissegundosSplash = 1000;
-
 // The message of a refused start-up goes to the standard error too, for whoever started the
 // program from a terminal or a script.
 void avisarRecusa(const QString &texto) {
   std::fprintf(stderr, "kovrinta: %s\n", qPrintable(texto));
-}
-
-// Keeps the splash on the screen (repainting it when asked) until it has stood for a second.
-void aguardarSplash(const QElapsedTimer &exibida) {
-  while (!exibida.hasExpired(milissegundosSplash))
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
 }
 
 }  // namespace
@@ -72,13 +64,10 @@ SaidaPrograma executarKovrinta(const QString &arquivo, bool comPistas) {
 
     TformSplash splash;
     formSplash = &splash;
-    QElapsedTimer exibida;
-    exibida.start();
-    splash.exibir();
-    aguardarSplash(exibida);
+    splash.exibirPorUmSegundo();
 
-    QGuiApplication::setApplicationDisplayName(
-        gerenciador.getTexto(geral, QStringLiteral("tituloGeral")));
+    if (auto *aplicacao = qobject_cast<AplicacaoKovrinta *>(QCoreApplication::instance()))
+      aplicacao->setTituloMensagens(gerenciador.getTexto(geral, QStringLiteral("tituloGeral")));
     TFormPrincipal principal;
     FormPrincipal = &principal;
     TFormSetup setup;

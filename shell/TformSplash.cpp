@@ -1,5 +1,6 @@
 #include "shell/TformSplash.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -39,4 +40,12 @@ void TformSplash::exibir() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
   repaint();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TformSplash::exibirPorUmSegundo() {
+  exibir();
+  QElapsedTimer exibida;
+  exibida.start();
+  while (!exibida.hasExpired(milissegundosExibida))
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
 }

@@ -13,12 +13,16 @@ class TformSplash : public QWidget {
 
  public:
   static constexpr int lado = 250;
+  static constexpr int milissegundosExibida = 1000;
 
   explicit TformSplash(QWidget *parent = nullptr);
 
   // Shows the window centred on the primary screen and returns once it is on the screen, or
   // after three seconds when the window system never shows it.
   void exibir();
+  // Shows the window as exibir() does and keeps it on the screen, repainting it when asked,
+  // for a second from when it appeared (not from when it was asked for).
+  void exibirPorUmSegundo();
 
   QLabel *getImgEntrada() const { return imgEntrada; }
 

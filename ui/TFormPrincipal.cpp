@@ -126,8 +126,10 @@ TFormPrincipal::TFormPrincipal(QWidget *parent)
   cores.setColor(QPalette::Window, corJanela);
   setPalette(cores);
   setFont(fonteJanela(pixelsTexto));
+  // The question has no caption; Qt would give a window without a title the program's name,
+  // so its title is a blank.
   pergunta = [this](const QString &textoPergunta) {
-    QMessageBox caixa(QMessageBox::NoIcon, QString(), textoPergunta,
+    QMessageBox caixa(QMessageBox::NoIcon, QStringLiteral(" "), textoPergunta,
                       QMessageBox::Yes | QMessageBox::No, this);
     caixa.setDefaultButton(QMessageBox::Yes);
     return caixa.exec() == QMessageBox::Yes;

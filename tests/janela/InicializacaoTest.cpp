@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTimer>
+#include <QWindow>
 #include <stdexcept>
 #include <string>
 
@@ -10,6 +12,7 @@
 #include "JanelasTeste.h"
 #include "shell/AplicacaoKovrinta.h"
 #include "shell/RelatorioErro.h"
+#include "shell/TformSplash.h"
 
 using namespace kovrinta::test;
 
@@ -105,6 +108,33 @@ TEST(AplicacaoKovrintaTest, AnErrorInOneEventIsShownAndTheLoopGoesOn) {
   EXPECT_TRUE(mostradas[1].startsWith("An error has occurred in your application."))
       << mostradas[1].toStdString();
   aplicacao->setMensageiro({});
+}
+
+// Notes when its window first reaches the screen.
+class Exposicao : public QObject {
+ public:
+  QElapsedTimer desde;
+
+ protected:
+  bool eventFilter(QObject *objeto, QEvent *evento) override {
+    if (evento->type() == QEvent::Expose && !desde.isValid() &&
+        static_cast<QWindow *>(objeto)->isExposed())
+      desde.start();
+    return false;
+  }
+};
+
+TEST(SplashTest, StaysASecondFromWhenItAppears) {
+  AmbienteJanelas ambiente;
+  ASSERT_TRUE(ambiente.carregou);
+  TformSplash splash;
+  splash.winId();
+  Exposicao exposicao;
+  splash.windowHandle()->installEventFilter(&exposicao);
+  splash.exibirPorUmSegundo();
+  ASSERT_TRUE(exposicao.desde.isValid()) << "the splash never appeared";
+  EXPECT_GE(exposicao.desde.elapsed(), TformSplash::milissegundosExibida);
+  EXPECT_TRUE(splash.isVisible());
 }
 
 }  // namespace

@@ -189,6 +189,53 @@ TEST_F(Programa, TheStoredKitOpensAtStartAndItsHitsPlayOnTheDevice) {
   terminar();
 }
 
+// The window system shows each window's own title, nothing added: the wizard of a first
+// start, the main window, Setup, and the close question, which has none.
+TEST_F(Programa, EveryWindowShowsItsOwnTitleAndTheCloseQuestionNone) {
+  programa.escrever("kovrinta.ini", "[geral]\ndriver=-1\nidioma=English\n");
+  iniciar({});
+  const auto assistente = esperarNome(QStringLiteral("Kovrinta - Sound device test"));
+  ASSERT_TRUE(assistente) << "no wizard, or another title";
+  ASSERT_TRUE(xvfb.xdotool({"key", "--window", assistente->id, "Escape"}));
+  const auto principal = esperarPrincipal();
+  ASSERT_TRUE(principal);
+  EXPECT_EQ(principal->nome, "Kovrinta");
+  // Device 0 cannot sound without an audio server here: its message is answered.
+  const auto aviso = xvfb.esperarJanela(
+      [&](const ServidorXvfb::Janela &j) { return j.id != principal->id && j.nome == "Kovrinta"; },
+      10s);
+  ASSERT_TRUE(aviso) << "no message about the device";
+  ASSERT_TRUE(waitFor(
+      [&] {
+        xvfb.xdotool({"key", "Return"});
+        for (const auto &janela : xvfb.janelas())
+          if (janela.id == aviso->id) return false;
+        return true;
+      },
+      10s));
+
+  ASSERT_TRUE(xvfb.xdotool({"mousemove", "--window", principal->id, "45", "507", "click", "1"}));
+  const auto setup = esperarNome(QStringLiteral("Setup"));
+  ASSERT_TRUE(setup) << "no Setup window, or another title";
+  ASSERT_TRUE(waitFor(
+      [&] {
+        xvfb.xdotool({"key", "Escape"});
+        for (const auto &janela : xvfb.janelas())
+          if (janela.id == setup->id) return false;
+        return true;
+      },
+      10s));
+
+  QStringList antes;
+  for (const auto &janela : xvfb.janelas()) antes << janela.id;
+  ASSERT_TRUE(xvfb.xdotool({"mousemove", "--window", principal->id, "638", "18", "click", "1"}));
+  const auto pergunta =
+      xvfb.esperarJanela([&](const ServidorXvfb::Janela &j) { return !antes.contains(j.id); }, 20s);
+  ASSERT_TRUE(pergunta) << "the close button asked nothing";
+  EXPECT_EQ(pergunta->nome, "");
+  EXPECT_EQ(responderETerminar(), 0) << erros.toStdString();
+}
+
 TEST_F(Programa, AScreenThatIsNotAt96DpiIsRefusedWithItsMessageAndNoWindow) {
   QProcessEnvironment dpi;
   // Without Qt's scaling, a font DPI of 120 is what the program sees as the screen's.
