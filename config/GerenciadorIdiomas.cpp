@@ -141,3 +141,7 @@ QString GerenciadorIdiomas::getTexto(const QString &secao, const QString &chave)
 QImage GerenciadorIdiomas::getImagem(const QString &secao, const QString &chave) {
   return idiomaAtual ? idiomaAtual->getImagem(secao, chave) : QImage();
 }
+
+QPixmap GerenciadorIdiomas::getFigura(const QString &secao, const QString &chave) {
+  return idiomaAtual ? idiomaAtual->getFigura(secao, chave) : QPixmap();
+}

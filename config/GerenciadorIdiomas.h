@@ -45,6 +45,8 @@ class GerenciadorIdiomas {
   // The loaded language's picture for (secao, chave), a copy the caller keeps; null when
   // there is none (see Idioma::getImagem) or no language is loaded.
   QImage getImagem(const QString &secao, const QString &chave);
+  // The current language's picture for the screen (Idioma::getFigura); null without one.
+  QPixmap getFigura(const QString &secao, const QString &chave);
   // Whether a language is loaded.
   bool temIdioma() const { return idiomaAtual != nullptr; }
   // Whether the manager has asked the application to end: no language file was found,

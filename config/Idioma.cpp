@@ -2,9 +2,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 
 #include "config/ImagemJpeg.h"
 #include "config/TextoCodificado.h"
+#include "widgets/FiguraArte.h"
 
 // The language text file (".idm"), as this reader takes it:
 // - UTF-8 when all its bytes are valid UTF-8, else Windows-1252; CR, LF or CR LF end a line.
@@ -108,6 +110,19 @@ QByteArray Idioma::lerBytesImagem(const QString &posicao) const {
   QByteArray dados = arquivo.read(tamanho);
   if (dados.size() != tamanho) return {};
   return dados;
+}
+
+QPixmap Idioma::getFigura(const QString &secao, const QString &chave) {
+  const double escala = escalaFiguraArte(qApp ? qApp->devicePixelRatio() : 1);
+  if (escala > 1) {
+    const QString fina = chave + (escala == 2 ? QLatin1String("@2x") : QLatin1String("@1.5x"));
+    if (!getTexto(secao, fina).isEmpty()) {
+      QPixmap figura = QPixmap::fromImage(getImagem(secao, fina));
+      figura.setDevicePixelRatio(escala);
+      return figura;
+    }
+  }
+  return QPixmap::fromImage(getImagem(secao, chave));
 }
 
 QImage Idioma::getImagem(const QString &secao, const QString &chave) {

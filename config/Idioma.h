@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPixmap>
 #include <QString>
 #include <stdexcept>
 #include <utility>
@@ -32,6 +33,10 @@ class Idioma {
   // the picture file is unusable, which shows the corrupted-file message the first time
   // for this language. Reads the picture file on every call.
   QImage getImagem(const QString &secao, const QString &chave);
+  // The picture of secao/chave for the screens' pixel ratio: the language file also holds
+  // each picture drawn at 1.5 and 2 times its size ("<chave>@1.5x", "<chave>@2x"), taken for
+  // a zoomed window so that it shows sharp; the picture itself when the file has none.
+  QPixmap getFigura(const QString &secao, const QString &chave);
 
   const QString &getCaminhoImagens() const { return caminhoImagens; }
 

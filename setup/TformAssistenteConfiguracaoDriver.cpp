@@ -16,6 +16,7 @@
 #include "setup/Fontes.h"
 #include "setup/RotuloLink.h"
 #include "shell/MixerVolume.h"
+#include "widgets/FiguraArte.h"
 
 TformAssistenteConfiguracaoDriver *formAssistenteConfiguracaoDriver = nullptr;
 
@@ -96,7 +97,7 @@ TformAssistenteConfiguracaoDriver::TformAssistenteConfiguracaoDriver(QWidget *pa
   Image1->setObjectName(QStringLiteral("Image1"));
   Image1->setGeometry(0, 0, larguraImagem, alturaPainel);
   // The picture is artwork compiled into the program; without it the place stays empty.
-  const QPixmap imagem(QStringLiteral(":/assistente/Image1.png"));
+  const QPixmap imagem = figuraArte(QStringLiteral(":/assistente/Image1.png"));
   if (!imagem.isNull()) Image1->setPixmap(imagem);
 
   lblLinkVolumeWindows->setObjectName(QStringLiteral("lblLinkVolumeWindows"));

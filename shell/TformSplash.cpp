@@ -22,9 +22,9 @@ TformSplash::TformSplash(QWidget *parent)
   imgEntrada->setObjectName(QStringLiteral("imgEntrada"));
   imgEntrada->setGeometry(rect());
   imgEntrada->setAlignment(Qt::AlignCenter);
-  const QImage imagem = GerenciadorIdiomas::instancia().getImagem(QStringLiteral("frmEntrada"),
-                                                                  QStringLiteral("imgEntrada"));
-  if (!imagem.isNull()) imgEntrada->setPixmap(QPixmap::fromImage(imagem));
+  const QPixmap imagem = GerenciadorIdiomas::instancia().getFigura(QStringLiteral("frmEntrada"),
+                                                                   QStringLiteral("imgEntrada"));
+  if (!imagem.isNull()) imgEntrada->setPixmap(imagem);
 }
 
 void TformSplash::exibir() {

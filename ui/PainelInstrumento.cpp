@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "ui/MapaBateria.h"
+#include "widgets/FiguraArte.h"
 
 PainelInstrumento::PainelInstrumento(QWidget *parent) : QWidget(parent) {
   setObjectName(QStringLiteral("pnInstrumento"));
@@ -13,7 +14,7 @@ PainelInstrumento::PainelInstrumento(QWidget *parent) : QWidget(parent) {
   for (const DescricaoFigura &d : figurasBateria) {
     const QString nome = QString::fromLatin1(d.nome);
     adicionarFigura(nome, QRect(d.esquerda, d.topo, d.largura, d.altura),
-                    QPixmap(QStringLiteral(":/kit/%1.png").arg(nome)));
+                    figuraArte(QStringLiteral(":/kit/%1.png").arg(nome)));
   }
 }
 
@@ -62,6 +63,10 @@ void PainelInstrumento::paintEvent(QPaintEvent *event) {
   const QRect area = event->rect();
   for (const Figura &f : figuras) {
     if (!f.visivel || f.pixmap.isNull() || !f.geometria.intersects(area)) continue;
-    painter.drawPixmap(f.geometria.topLeft(), f.pixmap, QRect(QPoint(0, 0), f.geometria.size()));
+    // The picture is cut to its place; a picture drawn for a zoomed window has more pixels
+    // to its place's each.
+    const QSizeF tamanho(f.geometria.size());
+    painter.drawPixmap(QRectF(f.geometria.topLeft(), tamanho), f.pixmap,
+                       QRectF(QPointF(0, 0), tamanho * f.pixmap.devicePixelRatio()));
   }
 }

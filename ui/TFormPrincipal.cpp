@@ -32,6 +32,7 @@
 #include "shell/Util.h"
 #include "ui/Imagem.h"
 #include "ui/PainelInstrumento.h"
+#include "widgets/FiguraArte.h"
 #include "widgets/TOrvButton3D.h"
 
 TFormPrincipal *FormPrincipal = nullptr;
@@ -98,7 +99,7 @@ Imagem *criarImagem(QWidget *pai, const char *nome, const QRect &lugar, const QP
 }
 
 QPixmap recursoSkin(const QString &nome) {
-  return QPixmap(QStringLiteral(":/skin/%1.png").arg(nome));
+  return figuraArte(QStringLiteral(":/skin/%1.png").arg(nome));
 }
 
 QSlider *criarSlider(QWidget *pai, const char *nome, Qt::Orientation orientacao, const QRect &lugar,
@@ -276,7 +277,7 @@ void TFormPrincipal::aplicarIdioma() {
   for (Imagem *imagem :
        {imgURL, imgKovrintaLogo, imagensBotoes[tagOpen], imagensBotoes[tagOpen + 1],
         imagensBotoes[tagStyles], imagensBotoes[tagStyles + 1]})
-    imagem->setPixmap(QPixmap::fromImage(idioma.getImagem(secao, imagem->objectName())));
+    imagem->setPixmap(idioma.getFigura(secao, imagem->objectName()));
   setWindowTitle(idioma.getTexto(QStringLiteral("geral"), QStringLiteral("tituloGeral")));
   aplicarIdiomaPratica();
   aplicarIdiomaJulgamento();

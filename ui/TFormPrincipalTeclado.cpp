@@ -13,12 +13,13 @@
 #include "ui/Imagem.h"
 #include "ui/PainelInstrumento.h"
 #include "ui/TFormPrincipal.h"
+#include "widgets/FiguraArte.h"
 #include "widgets/TOrvButton3D.h"
 
 namespace {
 
 QPixmap recursoTeclado(const char *nome) {
-  return QPixmap(QStringLiteral(":/teclado/%1.png").arg(QLatin1String(nome)));
+  return figuraArte(QStringLiteral(":/teclado/%1.png").arg(QLatin1String(nome)));
 }
 
 // A panel of the help: a plain area of the window's colour holding one control.

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -168,6 +169,9 @@ const Chave kTextos[] = {
     {"frmSetup", "btnOK"},
     {"frmSetup", "btnCancel"},
     {"frmSetup", "btnAssistenteDriver"},
+    {"frmSetup", "CmbZoom"},
+    {"frmSetup", "CmbZoomAutomatico"},
+    {"frmSetup", "CmbZoomPercentual"},
     // sound-card test wizard
     {"fmAssistenteConfiguracaoDriver", "titulo"},
     {"fmAssistenteConfiguracaoDriver", "lblTitulo1-A"},
@@ -208,6 +212,25 @@ const ChaveImagem kImagens[] = {
     {"frmPrincipal", "imgOpen2", 83, 25},         {"frmPrincipal", "imgStyles", 82, 25},
     {"frmPrincipal", "imgStyles2", 82, 25},
 };
+
+// Each picture also drawn for the zoomed windows: its key with the scale's suffix, its size
+// times the scale.
+struct ImagemEscalada {
+  std::string secao;
+  std::string chave;
+  int largura;
+  int altura;
+};
+
+std::vector<ImagemEscalada> imagensEscaladas() {
+  std::vector<ImagemEscalada> todas;
+  for (const ChaveImagem &c : kImagens)
+    for (const auto &[sufixo, escala] : {std::pair{"", 1.0}, {"@1.5x", 1.5}, {"@2x", 2.0}})
+      todas.push_back({c.secao, std::string(c.chave) + sufixo,
+                       static_cast<int>(std::lround(c.largura * escala)),
+                       static_cast<int>(std::lround(c.altura * escala))});
+  return todas;
+}
 
 struct IdiomaEsperado {
   const char *base;  // file name without extension
@@ -362,9 +385,9 @@ TEST_P(ArquivoIdioma, KeyLinesStartInTheFirstColumn) {
   }
 }
 
-TEST_P(ArquivoIdioma, PicturesAreJpegsOfTheirControlsSize) {
+TEST_P(ArquivoIdioma, PicturesAreJpegsOfTheirControlsSizeAtEveryZoom) {
   const std::string dat = lerBytes(dat_);
-  for (const ChaveImagem &c : kImagens) {
+  for (const ImagemEscalada &c : imagensEscaladas()) {
     SCOPED_TRACE(c.chave);
     const auto posicao = lerPosicao(arquivo_->getTexto(c.secao, c.chave));
     ASSERT_TRUE(posicao) << "value is not offset,length";
@@ -386,7 +409,7 @@ TEST_P(ArquivoIdioma, PicturesAreJpegsOfTheirControlsSize) {
 // The picture file is the pictures end to end: no stray bytes, no picture sharing bytes.
 TEST_P(ArquivoIdioma, PictureFileHoldsExactlyItsPictures) {
   std::vector<std::pair<std::uint64_t, std::uint64_t>> faixas;
-  for (const ChaveImagem &c : kImagens) {
+  for (const ImagemEscalada &c : imagensEscaladas()) {
     const auto posicao = lerPosicao(arquivo_->getTexto(c.secao, c.chave));
     ASSERT_TRUE(posicao) << c.chave;
     faixas.push_back(*posicao);

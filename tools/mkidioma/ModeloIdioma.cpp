@@ -97,17 +97,29 @@ ModeloIdioma::ModeloIdioma(const QString &caminho, Substituicoes &palavras) {
   if (linhas_.empty()) throw std::runtime_error(qPrintable(caminho + ": no entries"));
 }
 
-QByteArray ModeloIdioma::gerar(const std::vector<PosicaoImagem> &posicoes) const {
-  if (posicoes.size() != imagens_.size())
+QByteArray ModeloIdioma::gerar(const std::vector<PosicaoImagem> &posicoes,
+                               const std::vector<std::vector<PosicaoImagem>> &escaladas) const {
+  if (posicoes.size() != imagens_.size() ||
+      (!escaladas.empty() && escaladas.size() != imagens_.size()))
     throw std::logic_error("one position per picture entry is needed");
+  const auto valor = [](const PosicaoImagem &p) {
+    return QByteArray::number(p.inicio) + ',' + QByteArray::number(p.tamanho);
+  };
   QByteArray saida;
   for (const Linha &linha : linhas_) {
     saida += linha.texto.toUtf8();
-    if (linha.imagem >= 0) {
-      const PosicaoImagem &p = posicoes[static_cast<std::size_t>(linha.imagem)];
-      saida += QByteArray::number(p.inicio) + ',' + QByteArray::number(p.tamanho);
+    if (linha.imagem < 0) {
+      saida += '\n';
+      continue;
     }
-    saida += '\n';
+    const auto i = static_cast<std::size_t>(linha.imagem);
+    saida += valor(posicoes[i]) + '\n';
+    if (escaladas.empty()) continue;
+    if (escaladas[i].size() != std::size(escalasImagem))
+      throw std::logic_error("one position per scale is needed");
+    for (std::size_t e = 0; e < escaladas[i].size(); ++e)
+      saida += imagens_[i].chave.toUtf8() + escalasImagem[e].sufixo + '=' + valor(escaladas[i][e]) +
+               '\n';
   }
   return saida;
 }

@@ -28,6 +28,14 @@ struct PosicaoImagem {
   std::int64_t tamanho = 0;
 };
 
+// The scales every picture is also drawn at, for zoomed windows, and the suffix of the key
+// that gives each: "imgOpen@2x=offset,length" follows "imgOpen=offset,length".
+struct EscalaImagem {
+  double fator;
+  const char *sufixo;
+};
+inline constexpr EscalaImagem escalasImagem[] = {{1.5, "@1.5x"}, {2, "@2x"}};
+
 // Reads a whole file as lines of UTF-8 (a CR, an LF or both end a line); throws
 // std::runtime_error when the file cannot be read or its bytes are not valid UTF-8.
 QStringList lerLinhasUtf8(const QString &caminho);
@@ -43,7 +51,10 @@ class ModeloIdioma {
 
   // The language file's bytes (UTF-8, LF line ends): the template's lines with picture
   // entry i given "offset,length" from posicoes[i]; needs one position per picture entry.
-  QByteArray gerar(const std::vector<PosicaoImagem> &posicoes) const;
+  // With escaladas (one list per picture entry, one position per entry of escalasImagem),
+  // each picture entry is followed by the entries of its scaled drawings.
+  QByteArray gerar(const std::vector<PosicaoImagem> &posicoes,
+                   const std::vector<std::vector<PosicaoImagem>> &escaladas = {}) const;
 
  private:
   struct Linha {

@@ -10,19 +10,20 @@
 
 namespace mkidioma {
 
-QImage renderizarSvg(const QByteArray &svg, const QString &origem) {
+QImage renderizarSvg(const QByteArray &svg, const QString &origem, double escala) {
   QSvgRenderer renderizador(svg);
   if (!renderizador.isValid())
     throw std::runtime_error(qPrintable(origem + ": not a valid SVG document"));
   const QSize tamanho = renderizador.defaultSize();
   if (tamanho.isEmpty()) throw std::runtime_error(qPrintable(origem + ": SVG declares no size"));
 
-  QImage imagem(tamanho, QImage::Format_ARGB32_Premultiplied);
+  QImage imagem(QSize(qRound(tamanho.width() * escala), qRound(tamanho.height() * escala)),
+                QImage::Format_ARGB32_Premultiplied);
   imagem.fill(Qt::black);
   QPainter pintor(&imagem);
   pintor.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                         QPainter::SmoothPixmapTransform);
-  renderizador.render(&pintor, QRectF(QPointF(0, 0), QSizeF(tamanho)));
+  renderizador.render(&pintor, QRectF(QPointF(0, 0), QSizeF(imagem.size())));
   pintor.end();
   return imagem.convertToFormat(QImage::Format_RGB888);
 }

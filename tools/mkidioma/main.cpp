@@ -73,6 +73,7 @@ int executar(const QCommandLineParser &args) {
 
   QByteArray dat;
   std::vector<PosicaoImagem> posicoes;
+  std::vector<std::vector<PosicaoImagem>> escaladas;
   for (const ReferenciaImagem &ref : modelo.imagens()) {
     const QString caminho = desenhos.filePath(ref.arquivoSvg);
     const QString svg = palavras.aplicar(QString::fromUtf8(lerArquivo(caminho)), true, caminho);
@@ -91,6 +92,14 @@ int executar(const QCommandLineParser &args) {
     const QByteArray jpeg = codificarJpeg(imagem, kQualidadeJpeg);
     posicoes.push_back({dat.size(), jpeg.size()});
     dat += jpeg;
+    // The same drawing for the zoomed windows.
+    escaladas.emplace_back();
+    for (const EscalaImagem &escala : escalasImagem) {
+      const QByteArray fina =
+          codificarJpeg(renderizarSvg(svg.toUtf8(), caminho, escala.fator), kQualidadeJpeg);
+      escaladas.back().push_back({dat.size(), fina.size()});
+      dat += fina;
+    }
     if (!previa.isEmpty()) {
       const QString png = QDir(previa).filePath(base + '-' + ref.chave + ".png");
       if (!imagem.save(png)) throw std::runtime_error(qPrintable(png + ": cannot write"));
@@ -103,7 +112,7 @@ int executar(const QCommandLineParser &args) {
         qPrintable(args.value("palavras") + ": word '" + *sobras.begin() + "' is used nowhere"));
 
   gravarArquivo(args.value("dat"), dat);
-  gravarArquivo(args.value("idm"), modelo.gerar(posicoes));
+  gravarArquivo(args.value("idm"), modelo.gerar(posicoes, escaladas));
   return 0;
 }
 

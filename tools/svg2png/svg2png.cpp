@@ -1,10 +1,12 @@
 // Renders an SVG file to a PNG picture of the same size with a transparent background; the
 // build uses it for the program's artwork.
 //
-//   svg2png INPUT.svg OUTPUT.png [WIDTHxHEIGHT]
+//   svg2png INPUT.svg OUTPUT.png [WIDTHxHEIGHT [SCALE]]
 //
 // With a size given, a drawing of any other size is refused, so that artwork that does not
 // fit the place its picture control has fails the build instead of showing cut or shifted.
+// With a scale, the picture is drawn that many times larger (rounded to whole pixels), for
+// windows the program shows zoomed.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -37,8 +39,8 @@ int main(int argc, char **argv) {
   qInstallMessageHandler(relatar);
   QGuiApplication app(argc, argv);
   const QStringList args = app.arguments();
-  if (args.size() != 3 && args.size() != 4)
-    return falhar(QStringLiteral("usage: svg2png INPUT.svg OUTPUT.png [WIDTHxHEIGHT]"));
+  if (args.size() < 3 || args.size() > 5)
+    return falhar(QStringLiteral("usage: svg2png INPUT.svg OUTPUT.png [WIDTHxHEIGHT [SCALE]]"));
   const QString entrada = args[1];
   const QString saida = args[2];
 
@@ -47,7 +49,14 @@ int main(int argc, char **argv) {
   const QSize tamanho = svg.defaultSize();
   if (tamanho.isEmpty()) return falhar(QStringLiteral("%1: the drawing has no size").arg(entrada));
 
-  if (args.size() == 4) {
+  double escala = 1;
+  if (args.size() == 5) {
+    bool numero = false;
+    escala = args[4].toDouble(&numero);
+    if (!numero || escala < 1 || escala > 4)
+      return falhar(QStringLiteral("bad scale %1, expected 1 to 4").arg(args[4]));
+  }
+  if (args.size() >= 4) {
     const auto m = QRegularExpression(QStringLiteral("^(\\d+)x(\\d+)$")).match(args[3]);
     if (!m.hasMatch())
       return falhar(QStringLiteral("bad size %1, expected WIDTHxHEIGHT").arg(args[3]));
@@ -61,12 +70,13 @@ int main(int argc, char **argv) {
                         .arg(esperado.height()));
   }
 
-  QImage imagem(tamanho, QImage::Format_ARGB32_Premultiplied);
+  QImage imagem(QSize(qRound(tamanho.width() * escala), qRound(tamanho.height() * escala)),
+                QImage::Format_ARGB32_Premultiplied);
   imagem.fill(Qt::transparent);
   {
     QPainter painter(&imagem);
     painter.setRenderHint(QPainter::Antialiasing);
-    svg.render(&painter);
+    svg.render(&painter, QRectF(QPointF(0, 0), QSizeF(imagem.size())));
   }
 
   // Written whole or not at all, so a failed run never leaves a picture the build trusts.
