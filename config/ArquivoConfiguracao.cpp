@@ -20,6 +20,7 @@
 namespace {
 
 const QString secaoGeral = QStringLiteral("geral");
+const QString secaoJanela = QStringLiteral("janela");
 const QString secaoEntrada = QStringLiteral("entrada");
 
 struct ConfiguracaoTeste {
@@ -115,10 +116,15 @@ void ArquivoConfiguracao::reiniciarParaTestes() {
 }
 
 ArquivoConfiguracao::Local ArquivoConfiguracao::localPadrao() {
+  return localDoPrograma(QCoreApplication::applicationFilePath());
+}
+
+ArquivoConfiguracao::Local ArquivoConfiguracao::localDoPrograma(const QString &executavel) {
   const QString configuracoes =
       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-  const QString pasta = QCoreApplication::applicationDirPath();
-  return {pasta, QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
+  const QFileInfo programa(executavel);
+  const QString pasta = programa.absolutePath();
+  return {pasta, programa.fileName(),
           configuracoes.isEmpty() ? QString() : configuracoes + QStringLiteral("/Kovrinta"),
           QFileInfo::exists(QDir(pasta).filePath(QString::fromLatin1(marcaInstalacao)))};
 }
@@ -162,6 +168,9 @@ void ArquivoConfiguracao::ler(const QString &caminho) {
   ajustesJulgamento = secaoJulgamento::lerAjustes(ini);
   ajustesPistas = secaoPistas::lerAjustes(ini);
   memoriaMusicas = secaoPratica::lerMemoria(ini);
+  // Any other zoom is taken as none chosen.
+  zoom = ini.lerTexto(secaoJanela, QStringLiteral("zoom"), QString()).toInt();
+  if (zoom != 100 && zoom != 150 && zoom != 200) zoom = 0;
 
   auto falhou = [this] {
     volume = 127;
@@ -196,6 +205,8 @@ bool ArquivoConfiguracao::salvar() {
     if (ajustesJulgamento != AjustesJulgamento{})
       texto += secaoJulgamento::linhasAjustes(ajustesJulgamento);
     if (ajustesPistas != AjustesPistas{}) texto += secaoPistas::linhasAjustes(ajustesPistas);
+    if (zoom != 0)
+      texto += QStringLiteral("[janela]\r\nzoom=") + QString::number(zoom) + QStringLiteral("\r\n");
     texto += secaoPratica::linhasMemoria(memoriaMusicas);
     const QByteArray conteudo = texto.toUtf8();
     // QSaveFile writes a temporary file in the same folder and renames it over the old one

@@ -43,6 +43,9 @@ class ArquivoConfiguracao {
   // The program's own place: its folder and file name, and $XDG_CONFIG_HOME/Kovrinta
   // (~/.config/Kovrinta by default).
   static Local localPadrao();
+  // The same place for the program file executavel; needs no application object, for what
+  // must be read before it exists (the window's zoom).
+  static Local localDoPrograma(const QString &executavel);
 
   // Reads the configuration file of local; missing or unusable values take the defaults.
   explicit ArquivoConfiguracao(const Local &local);
@@ -77,6 +80,10 @@ class ArquivoConfiguracao {
   // The lane view (section "pistas"): look-ahead, open or not, its place and state.
   const AjustesPistas &getAjustesPistas() const { return ajustesPistas; }
   void setAjustesPistas(const AjustesPistas &ajustes) { ajustesPistas = ajustes; }
+  // The window's zoom in percent (section "janela"): 100, 150 or 200, or 0 for the one the
+  // screen's size suggests. Taken at the program's start.
+  int getZoom() const { return zoom; }
+  void setZoom(int percentual) { zoom = percentual; }
   // The songs opened last, each with its drum track, loop, speed and click (sections
   // "musica1" to "musica50").
   MemoriaMusicas &getMemoriaMusicas() { return memoriaMusicas; }
@@ -104,7 +111,8 @@ class ArquivoConfiguracao {
   // the kit's settings are not all defaults, "[entrada]", "dispositivo=", "mapa=", "notas=",
   // "velocidadeMinima=", "limiarChimbal=", "chimbalInvertido=", "guardaCruzada=" lines; then,
   // when the practice settings are not all defaults, "[pratica]" and its lines, and likewise
-  // "[julgamento]" for the judging settings and "[pistas]" for the lane view's; then a
+  // "[julgamento]" for the judging settings and "[pistas]" for the lane view's, and
+  // "[janela]" with "zoom=" when a zoom was chosen; then a
   // "[musicaN]" section for each song remembered (CR LF, UTF-8; the flags as 0 or 1). A text that
   // reading would change (one in quotes, or with blanks at an end: a language or port name) is
   // written in double quotes, which reading takes off. The new text is written beside the old file
@@ -128,6 +136,7 @@ class ArquivoConfiguracao {
   int tipoInstrumento = 0;
   int volume = 127;
   int visualizacao = 0;
+  int zoom = 0;
   std::array<bool, 16> trilhasAtivas{};
   AjustesEntrada ajustesEntrada;
   AjustesPratica ajustesPratica;

@@ -1,6 +1,7 @@
 #include "setup/TFormSetup.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
@@ -8,6 +9,7 @@
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 #include <exception>
 
 #include "TVxMidiOut.h"
@@ -17,6 +19,7 @@
 #include "playback/Sequenciador.h"
 #include "setup/Fontes.h"
 #include "setup/TformAssistenteConfiguracaoDriver.h"
+#include "shell/Zoom.h"
 #include "song/GerenciadorMusica.h"
 
 TFormSetup *FormSetup = nullptr;
@@ -31,6 +34,7 @@ constexpr QSize tamanhoJanela(290, 276);
 constexpr QRect lugarPaginas(6, 6, 278, 232);
 constexpr QRect lugarLista(4, 6, 267, 158);
 constexpr QRect lugarAssistente(4, 172, 150, 25);
+constexpr QRect lugarZoom(158, 172, 113, 25);
 constexpr QRect lugarGrupo(4, 2, 266, 156);
 constexpr QRect lugarSelecao(8, 166, 258, 17);
 constexpr QRect lugarOK(128, 245, 75, 25);
@@ -65,6 +69,7 @@ TFormSetup::TFormSetup(QWidget *parent)
       TabDrivers(new QWidget),
       ListBoxDrivers(new QListWidget(TabDrivers)),
       btnAssistenteDriver(criarBotao(TabDrivers, "btnAssistenteDriver", lugarAssistente)),
+      CmbZoom(new QComboBox(TabDrivers)),
       TabCanais(new QWidget),
       GroupBoxCanais(new QGroupBox(TabCanais)),
       CheckBoxSel(new QCheckBox(TabCanais)),
@@ -125,13 +130,21 @@ TFormSetup::TFormSetup(QWidget *parent)
   btnCancel->setToolTip(texto("btnCancel"));
   btnAssistenteDriver->setToolTip(texto("btnAssistenteDriver"));
   btnAssistenteDriver->setText(texto("btnAssistenteDriver"));
+  // The window's zoom is taken when the program starts: the choice is kept for the next.
+  CmbZoom->setObjectName(QStringLiteral("CmbZoom"));
+  CmbZoom->setGeometry(lugarZoom);
+  CmbZoom->setToolTip(texto("CmbZoom"));
+  CmbZoom->addItem(texto("CmbZoomAutomatico"), 0);
+  for (int valor : zoom::valores) CmbZoom->addItem(texto("CmbZoomPercentual").arg(valor), valor);
+  connect(CmbZoom, &QComboBox::activated, this, [this](int indice) {
+    ArquivoConfiguracao::instancia().setZoom(CmbZoom->itemData(indice).toInt());
+  });
   setWindowTitle(QStringLiteral("Setup"));
   btnOK->setText(QStringLiteral("OK"));
   btnCancel->setText(QStringLiteral("Cancel"));
 
-  // A click on a device switches to it at once; choosing with the keys takes effect on OK.
+  // A device clicked, or chosen with the arrow keys, is switched to at once.
   connect(ListBoxDrivers, &QListWidget::itemClicked, this, &TFormSetup::ListBoxDriversClick);
-  // A device chosen with the arrow keys switches as a click does.
   connect(ListBoxDrivers, &QListWidget::currentRowChanged, this, [this] {
     if (!selecionandoDriver) aplicarDriver();
   });
@@ -156,6 +169,8 @@ void TFormSetup::showEvent(QShowEvent *evento) {
   QDialog::showEvent(evento);
   if (evento->spontaneous()) return;
   selecionarDriver(ArquivoConfiguracao::instancia().getDriver());
+  CmbZoom->setCurrentIndex(
+      std::max(0, CmbZoom->findData(ArquivoConfiguracao::instancia().getZoom())));
   TabEntrada->carregar();
   // Said once the dialog stands, so that the message box sits over it.
   if (!erroLista.isEmpty())

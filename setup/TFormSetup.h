@@ -11,6 +11,7 @@
 
 class KitEletronico;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QListWidget;
 class QPushButton;
@@ -59,6 +60,8 @@ class TFormSetup : public QDialog {
   PaginaEntrada *getTabEntrada() const { return TabEntrada; }
   QListWidget *getListBoxDrivers() const { return ListBoxDrivers; }
   QPushButton *getBtnAssistenteDriver() const { return btnAssistenteDriver; }
+  // The window's zoom for the next start: automatic (0), or 100, 150, 200 %.
+  QComboBox *getCmbZoom() const { return CmbZoom; }
   QGroupBox *getGroupBoxCanais() const { return GroupBoxCanais; }
   QPushButton *getBtnOK() const { return btnOK; }
   QPushButton *getBtnCancel() const { return btnCancel; }
@@ -84,6 +87,7 @@ class TFormSetup : public QDialog {
   QWidget *TabDrivers;
   QListWidget *ListBoxDrivers;
   QPushButton *btnAssistenteDriver;
+  QComboBox *CmbZoom;
   QWidget *TabCanais;
   QGroupBox *GroupBoxCanais;
   QCheckBox *CheckBoxSel;

@@ -1,9 +1,10 @@
 // kovrinta: the MIDI-file player for drummers.
 //
-//   kovrinta [--lanes] [FILE]
+//   kovrinta [--lanes] [--zoom PERCENT] [FILE]
 //
 // Starts the program; FILE, a MIDI file, opens and plays as if chosen with the Open button;
-// --lanes opens the drum lane view beside the main window.
+// --lanes opens the drum lane view beside the main window; --zoom shows the windows at 100,
+// 150 or 200 % for this run.
 #include <QFileInfo>
 #include <QIcon>
 #include <QStringList>
@@ -11,9 +12,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "config/ArquivoConfiguracao.h"
 #include "shell/AplicacaoKovrinta.h"
 #include "shell/Inicializacao.h"
 #include "shell/Utilgui.h"
+#include "shell/Zoom.h"
 
 namespace {
 
@@ -44,22 +47,39 @@ int main(int argc, char **argv) {
     return 0;
   }
 
+  // The stored zoom is read from the settings of this program file, before the application
+  // object exists.
+  zoom::aplicar(zoom::escolher(
+      zoom::lerArgumento(argc, argv),
+      ArquivoConfiguracao(ArquivoConfiguracao::localDoPrograma(
+                              QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()))
+          .getZoom()));
+
   AplicacaoKovrinta aplicacao(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("kovrinta"));
-  QGuiApplication::setDesktopFileName(QStringLiteral("kovrinta"));
+  // The desktop entry's name, by which the desktop finds the window's entry and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kovrinta.Kovrinta"));
   QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icone/kovrinta.png")));
   // The skin was drawn around this style's sliders, check box and list, on every desktop.
   if (QStyle *estilo = QStyleFactory::create(QStringLiteral("Fusion")))
     QApplication::setStyle(estilo);
 
-  // What Qt's own options (-platform, -display) leave.
+  // What Qt's own options (-platform, -display) leave; "--" ends the options, for a file
+  // whose name starts with a dash.
   QStringList argumentos = QCoreApplication::arguments().mid(1);
-  const bool comPistas = argumentos.value(0) == QLatin1String("--lanes");
-  if (comPistas) argumentos.removeFirst();
-  // "--" ends the options, for a file whose name starts with a dash.
-  if (argumentos.value(0) == QLatin1String("--"))
-    argumentos.removeFirst();
-  else if (argumentos.value(0).startsWith(u'-')) {
+  bool comPistas = false;
+  while (!argumentos.isEmpty() && argumentos.front().startsWith(u'-')) {
+    const QString opcao = argumentos.takeFirst();
+    if (opcao == QLatin1String("--")) break;
+    if (opcao == QLatin1String("--lanes")) {
+      comPistas = true;
+      continue;
+    }
+    // The zoom itself was taken before the application was made.
+    bool numero = false;
+    if (opcao == QLatin1String("--zoom") && !argumentos.isEmpty() &&
+        zoom::isValido(argumentos.takeFirst().toInt(&numero)) && numero)
+      continue;
     uso(stderr);
     return 2;
   }

@@ -236,6 +236,20 @@ TEST_F(Programa, EveryWindowShowsItsOwnTitleAndTheCloseQuestionNone) {
   EXPECT_EQ(responderETerminar(), 0) << erros.toStdString();
 }
 
+// The zoom of the command line wins over the stored one, which the next start takes.
+TEST_F(Programa, TheZoomOfTheCommandLineOrOfTheSettingsScalesTheWindow) {
+  // A device that does not exist fails at once, with a message over the window.
+  programa.escrever("kovrinta.ini", "[geral]\ndriver=99\nidioma=English\n[janela]\nzoom=150\n");
+  iniciar({"--zoom", "200"});
+  EXPECT_TRUE(esperarPrincipal(QSize(1586, 1054))) << "no window at 200 %";
+  processo.kill();
+  terminar();
+  iniciar({});
+  EXPECT_TRUE(esperarPrincipal(QSize(1190, 791))) << "no window at the stored 150 %";
+  processo.kill();
+  terminar();
+}
+
 TEST_F(Programa, AScreenThatIsNotAt96DpiIsRefusedWithItsMessageAndNoWindow) {
   QProcessEnvironment dpi;
   // Without Qt's scaling, a font DPI of 120 is what the program sees as the screen's.

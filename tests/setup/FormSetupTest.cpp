@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
@@ -271,6 +272,20 @@ TEST_F(Setup, AnArrowKeyInTheListSwitchesTheDeviceAsAClickDoes) {
   });
   EXPECT_EQ(ArquivoConfiguracao::instancia().getDriver(), 1);
   EXPECT_TRUE(mensagens.empty());
+}
+
+TEST_F(Setup, TheZoomShownIsTheStoredOneAndAChoiceIsKeptForTheNextStart) {
+  ArquivoConfiguracao::instancia().setZoom(150);
+  QString mostrado;
+  executar([&] {
+    QComboBox *zoom = dialogo->getCmbZoom();
+    mostrado = zoom->currentText();
+    zoom->setFocus();
+    QTest::keyClick(zoom, Qt::Key_Down);
+    dialogo->reject();
+  });
+  EXPECT_EQ(mostrado, "Zoom: 150 %");
+  EXPECT_EQ(ArquivoConfiguracao::instancia().getZoom(), 200);
 }
 
 TEST_F(Setup, TrackBoxesStartDisabledWithTheirLanguageTexts) {
