@@ -200,31 +200,30 @@ TEST_F(Programa, EveryWindowShowsItsOwnTitleAndTheCloseQuestionNone) {
   const auto principal = esperarPrincipal();
   ASSERT_TRUE(principal);
   EXPECT_EQ(principal->nome, "Kovrinta");
-  // Device 0 cannot sound without an audio server here: its message is answered.
+  // Device 0, the synthesizer, says so when it finds no audio server: its message is
+  // answered.
   const auto aviso = xvfb.esperarJanela(
       [&](const ServidorXvfb::Janela &j) { return j.id != principal->id && j.nome == "Kovrinta"; },
-      10s);
-  ASSERT_TRUE(aviso) << "no message about the device";
-  ASSERT_TRUE(waitFor(
-      [&] {
-        xvfb.xdotool({"key", "Return"});
-        for (const auto &janela : xvfb.janelas())
-          if (janela.id == aviso->id) return false;
-        return true;
-      },
-      10s));
+      5s);
+  // Presses tecla, again while the window id is still mapped (it may not have the focus yet).
+  const auto fecharCom = [&](const char *tecla, const QString &id) {
+    return waitFor(
+        [&] {
+          xvfb.xdotool({"key", tecla});
+          for (const auto &janela : xvfb.janelas())
+            if (janela.id == id) return false;
+          return true;
+        },
+        10s);
+  };
+  if (aviso) {
+    ASSERT_TRUE(fecharCom("Return", aviso->id));
+  }
 
   ASSERT_TRUE(xvfb.xdotool({"mousemove", "--window", principal->id, "45", "507", "click", "1"}));
   const auto setup = esperarNome(QStringLiteral("Setup"));
   ASSERT_TRUE(setup) << "no Setup window, or another title";
-  ASSERT_TRUE(waitFor(
-      [&] {
-        xvfb.xdotool({"key", "Escape"});
-        for (const auto &janela : xvfb.janelas())
-          if (janela.id == setup->id) return false;
-        return true;
-      },
-      10s));
+  ASSERT_TRUE(fecharCom("Escape", setup->id));
 
   QStringList antes;
   for (const auto &janela : xvfb.janelas()) antes << janela.id;
