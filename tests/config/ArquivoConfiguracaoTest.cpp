@@ -275,6 +275,15 @@ TEST_F(ArquivoConfiguracaoTeste, TheJudgingSettingsSurviveASaveAndBadValuesTakeB
   EXPECT_EQ(ArquivoConfiguracao(localEm(pasta.path())).getAjustesJulgamento().latenciaEntradaMs, 0);
 }
 
+TEST_F(ArquivoConfiguracaoTeste, TheZoomSurvivesASaveAndAnotherIsTakenAsNoneChosen) {
+  ArquivoConfiguracao configuracao(localEm(pasta.path()));
+  configuracao.setZoom(150);
+  ASSERT_TRUE(configuracao.salvar());
+  EXPECT_EQ(ArquivoConfiguracao(localEm(pasta.path())).getZoom(), 150);
+  gravar(caminho("Kovrinta.ini"), "[janela]\nzoom=125\n");
+  EXPECT_EQ(ArquivoConfiguracao(localEm(pasta.path())).getZoom(), 0);
+}
+
 // Reading strips blanks around a value, then one pair of enclosing quotes: a name read from
 // quotes keeps its own quotes and blanks across a save.
 TEST_F(ArquivoConfiguracaoTeste, ALanguageNameReadFromQuotesStaysTheSameAcrossASave) {
