@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 
 #include "config/ImagemJpeg.h"
 #include "config/TextoCodificado.h"
@@ -113,9 +112,9 @@ QByteArray Idioma::lerBytesImagem(const QString &posicao) const {
 }
 
 QPixmap Idioma::getFigura(const QString &secao, const QString &chave) {
-  const double escala = escalaFiguraArte(qApp ? qApp->devicePixelRatio() : 1);
+  const double escala = escalaFiguraArteDaTela();
   if (escala > 1) {
-    const QString fina = chave + (escala == 2 ? QLatin1String("@2x") : QLatin1String("@1.5x"));
+    const QString fina = chave + sufixoFiguraArte(escala);
     if (!getTexto(secao, fina).isEmpty()) {
       QPixmap figura = QPixmap::fromImage(getImagem(secao, fina));
       figura.setDevicePixelRatio(escala);

@@ -10,11 +10,19 @@ double escalaFiguraArte(double razaoPixels) {
   return 2;
 }
 
+QLatin1StringView sufixoFiguraArte(double escala) {
+  return escala == 2 ? QLatin1StringView("@2x") : QLatin1StringView("@1.5x");
+}
+
+double escalaFiguraArteDaTela() {
+  return escalaFiguraArte(qApp ? qApp->devicePixelRatio() : 1);
+}
+
 QPixmap figuraArte(const QString &recurso) {
-  const double escala = escalaFiguraArte(qApp ? qApp->devicePixelRatio() : 1);
+  const double escala = escalaFiguraArteDaTela();
   if (escala > 1 && recurso.endsWith(QLatin1String(".png"))) {
-    const QString nome = recurso.left(recurso.size() - 4) +
-                         (escala == 2 ? QLatin1String("@2x.png") : QLatin1String("@1.5x.png"));
+    const QString nome =
+        recurso.left(recurso.size() - 4) + sufixoFiguraArte(escala) + QLatin1String(".png");
     QPixmap fina(nome);
     if (!fina.isNull()) {
       fina.setDevicePixelRatio(escala);

@@ -13,3 +13,7 @@ QPixmap figuraArte(const QString &recurso);
 
 // The scale of the rendering figuraArte takes for a pixel ratio: 1, 1.5 or 2.
 double escalaFiguraArte(double razaoPixels);
+// What the name of a rendering at escala (1.5 or 2) carries: "@1.5x" or "@2x".
+QLatin1StringView sufixoFiguraArte(double escala);
+// The scale the screens' pixel ratio asks for (escalaFiguraArte); 1 without an application.
+double escalaFiguraArteDaTela();

@@ -78,13 +78,8 @@ TEST_F(ProgramaPistas, TheLaneViewResizesGoesFullScreenAndComesBackWhereItWasAtT
   EXPECT_EQ(esperarGeometria(xvfb, pistas->id, lugar), lugar);
 
   // Closed through the main window's confirmation, which keeps the view's place.
-  QStringList antes;
-  for (const auto &janela : xvfb.janelas()) antes << janela.id;
   ASSERT_TRUE(xvfb.xdotool({"windowraise", principal->id}));
-  ASSERT_TRUE(xvfb.xdotool({"mousemove", "--window", principal->id, "638", "18", "click", "1"}));
-  ASSERT_TRUE(
-      xvfb.esperarJanela([&](const ServidorXvfb::Janela &j) { return !antes.contains(j.id); }, 20s))
-      << "the close button asked nothing";
+  ASSERT_TRUE(perguntaAoFechar(*principal)) << "the close button asked nothing";
   ASSERT_EQ(responderETerminar(), 0) << erros.toStdString();
   const QString salvo = QString::fromUtf8(programa.ler("kovrinta.ini"));
   EXPECT_TRUE(salvo.contains(

@@ -95,11 +95,7 @@ TEST_F(Programa, PlaysTheSongItIsGivenIntoAJackPortAndClosesThroughTheConfirmati
             recebido.end());
 
   // The close button asks; Yes, the default answer, saves the settings and ends the program.
-  QStringList antes;
-  for (const auto &janela : xvfb.janelas()) antes << janela.id;
-  ASSERT_TRUE(xvfb.xdotool({"mousemove", "--window", principal->id, "638", "18", "click", "1"}));
-  const auto pergunta =
-      xvfb.esperarJanela([&](const ServidorXvfb::Janela &j) { return !antes.contains(j.id); }, 20s);
+  const auto pergunta = perguntaAoFechar(*principal);
   ASSERT_TRUE(pergunta) << "the close button asked nothing";
   ASSERT_EQ(responderETerminar(), 0) << erros.toStdString();
   const QString salvo = QString::fromUtf8(programa.ler("kovrinta.ini"));
@@ -225,11 +221,7 @@ TEST_F(Programa, EveryWindowShowsItsOwnTitleAndTheCloseQuestionNone) {
   ASSERT_TRUE(setup) << "no Setup window, or another title";
   ASSERT_TRUE(fecharCom("Escape", setup->id));
 
-  QStringList antes;
-  for (const auto &janela : xvfb.janelas()) antes << janela.id;
-  ASSERT_TRUE(xvfb.xdotool({"mousemove", "--window", principal->id, "638", "18", "click", "1"}));
-  const auto pergunta =
-      xvfb.esperarJanela([&](const ServidorXvfb::Janela &j) { return !antes.contains(j.id); }, 20s);
+  const auto pergunta = perguntaAoFechar(*principal);
   ASSERT_TRUE(pergunta) << "the close button asked nothing";
   EXPECT_EQ(pergunta->nome, "");
   // Yes ends the program. Its status is not asked: under LeakSanitizer the synthesizer's

@@ -102,6 +102,17 @@ class Programa : public ::testing::Test {
     return terminar();
   }
 
+  // Clicks the main window's close button; the question it asks, a window that was not
+  // there before, or nothing after 20 s.
+  std::optional<ServidorXvfb::Janela> perguntaAoFechar(const ServidorXvfb::Janela &principal) {
+    QStringList antes;
+    for (const auto &janela : xvfb.janelas()) antes << janela.id;
+    if (!xvfb.xdotool({"mousemove", "--window", principal.id, "638", "18", "click", "1"}))
+      return std::nullopt;
+    return xvfb.esperarJanela([&](const ServidorXvfb::Janela &j) { return !antes.contains(j.id); },
+                              20s);
+  }
+
   // The main window, by its size.
   std::optional<ServidorXvfb::Janela> esperarPrincipal(QSize tamanho = QSize(793, 527)) const {
     return xvfb.esperarJanela(
